@@ -1,0 +1,159 @@
+#include "test_support.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace testsupport {
+
+std::string dataPath(const std::string& name) { return std::string(VANTREL_TEST_DATA) + "/" + name; }
+
+static void skipSpaceAndComments(std::istream& in) {
+    while (true) {
+        int c = in.peek();
+        if (c == '#') {
+            std::string line;
+            std::getline(in, line);
+        } else if (std::isspace(c)) {
+            in.get();
+        } else {
+            return;
+        }
+    }
+}
+
+imgproc::Image readNetpbm(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot open " + path);
+    std::string magic;
+    in >> magic;
+    int channels = magic == "P6" ? 3 : magic == "P5" ? 1 : 0;
+    if (!channels) throw std::runtime_error("not a binary PGM/PPM: " + path);
+    int width = 0, height = 0, maxval = 0;
+    skipSpaceAndComments(in);
+    in >> width;
+    skipSpaceAndComments(in);
+    in >> height;
+    skipSpaceAndComments(in);
+    in >> maxval;
+    in.get();
+    std::vector<unsigned char> bytes(static_cast<size_t>(width) * height * channels);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!in || maxval != 255) throw std::runtime_error("short or unsupported file: " + path);
+    imgproc::Image image(height, width, channels);
+    for (size_t i = 0; i < bytes.size(); ++i) image.data[i] = bytes[i] / 255.0f;
+    return image;
+}
+
+imgproc::Image readKernelText(const std::string& path) {
+    std::ifstream in(path);
+    if (!in) throw std::runtime_error("cannot open " + path);
+    int rows = 0, cols = 0;
+    in >> rows >> cols;
+    imgproc::Image kernel(rows, cols, 1);
+    for (int i = 0; i < rows * cols; ++i) in >> kernel.data[i];
+    if (!in) throw std::runtime_error("short kernel file: " + path);
+    return kernel;
+}
+
+imgproc::Image readF32(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot open " + path);
+    std::string header;
+    std::getline(in, header);
+    std::istringstream hs(header);
+    int rows = 0, cols = 0, channels = 0;
+    hs >> rows >> cols >> channels;
+    imgproc::Image image(rows, cols, channels);
+    in.read(reinterpret_cast<char*>(image.data), static_cast<std::streamsize>(image.size() * 4));
+    if (!in) throw std::runtime_error("short f32 file: " + path);
+    return image;
+}
+
+imgproc::Image cropTopLeft(const imgproc::Image& source, int rows, int cols, int top, int left) {
+    imgproc::Image out(rows, cols, source.channels);
+    for (int y = 0; y < rows; ++y)
+        std::memcpy(out.data + static_cast<size_t>(y) * cols * source.channels,
+                    source.data + (static_cast<size_t>(y + top) * source.width + left) * source.channels,
+                    sizeof(float) * cols * source.channels);
+    return out;
+}
+
+imgproc::Image convolveReplicate(const imgproc::Image& source, const imgproc::Image& kernel) {
+    imgproc::Image out(source.height, source.width, source.channels);
+    const int kh = kernel.height, kw = kernel.width, ch = source.channels;
+    for (int y = 0; y < source.height; ++y)
+        for (int x = 0; x < source.width; ++x)
+            for (int c = 0; c < ch; ++c) {
+                double sum = 0;
+                for (int i = 0; i < kh; ++i)
+                    for (int j = 0; j < kw; ++j) {
+                        int sy = std::min(std::max(y - (i - kh / 2), 0), source.height - 1);
+                        int sx = std::min(std::max(x - (j - kw / 2), 0), source.width - 1);
+                        sum += kernel.data[i * kw + j] *
+                               source.data[(static_cast<size_t>(sy) * source.width + sx) * ch + c];
+                    }
+                out.data[(static_cast<size_t>(y) * source.width + x) * ch + c] = static_cast<float>(sum);
+            }
+    return out;
+}
+
+void addNoise(imgproc::Image& image, double sigma, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::normal_distribution<double> noise(0.0, sigma);
+    for (size_t i = 0; i < image.size(); ++i) image.data[i] = static_cast<float>(image.data[i] + noise(rng));
+}
+
+double psnr(const imgproc::Image& a, const imgproc::Image& b) {
+    double mse = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        double d = static_cast<double>(a.data[i]) - b.data[i];
+        mse += d * d;
+    }
+    mse /= static_cast<double>(a.size());
+    return 10.0 * std::log10(1.0 / mse);
+}
+
+double meanAbsDiff(const imgproc::Image& a, const imgproc::Image& b) {
+    double sum = 0;
+    for (size_t i = 0; i < a.size(); ++i) sum += std::fabs(static_cast<double>(a.data[i]) - b.data[i]);
+    return sum / static_cast<double>(a.size());
+}
+
+double maxAbsDiff(const imgproc::Image& a, const imgproc::Image& b) {
+    double worst = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        worst = std::max(worst, std::fabs(static_cast<double>(a.data[i]) - b.data[i]));
+    return worst;
+}
+
+double normalizedCrossCorrelation(const imgproc::Image& a, const imgproc::Image& b) {
+    const size_t n = a.size();
+    double ma = 0, mb = 0;
+    for (size_t i = 0; i < n; ++i) {
+        ma += a.data[i];
+        mb += b.data[i];
+    }
+    ma /= n;
+    mb /= n;
+    double sab = 0, saa = 0, sbb = 0;
+    for (size_t i = 0; i < n; ++i) {
+        double da = a.data[i] - ma, db = b.data[i] - mb;
+        sab += da * db;
+        saa += da * da;
+        sbb += db * db;
+    }
+    return sab / std::sqrt(saa * sbb);
+}
+
+imgproc::Image makeImage(int rows, int cols, int channels, const std::vector<float>& values) {
+    imgproc::Image image(rows, cols, channels);
+    for (size_t i = 0; i < image.size(); ++i) image.data[i] = i < values.size() ? values[i] : 0.0f;
+    return image;
+}
+
+}  // namespace testsupport

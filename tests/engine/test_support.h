@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "image.h"
+
+namespace testsupport {
+
+std::string dataPath(const std::string& name);
+
+// Binary PGM (P5) / PPM (P6), maxval 255: values byte / 255, one or three channels.
+imgproc::Image readNetpbm(const std::string& path);
+// Kernel text: "rows cols" then one line per row.
+imgproc::Image readKernelText(const std::string& path);
+// Golden float file: "rows cols channels\n" then little-endian floats.
+imgproc::Image readF32(const std::string& path);
+
+imgproc::Image cropTopLeft(const imgproc::Image& source, int rows, int cols, int top = 0,
+                           int left = 0);
+// Spatial convolution with edge replication, kernel centre (kh / 2, kw / 2).
+imgproc::Image convolveReplicate(const imgproc::Image& source, const imgproc::Image& kernel);
+// Adds Gaussian noise of the given sigma with a fixed seed.
+void addNoise(imgproc::Image& image, double sigma, unsigned seed);
+
+double psnr(const imgproc::Image& a, const imgproc::Image& b);
+double meanAbsDiff(const imgproc::Image& a, const imgproc::Image& b);
+double maxAbsDiff(const imgproc::Image& a, const imgproc::Image& b);
+// Normalised cross-correlation of two same-sized images (centred).
+double normalizedCrossCorrelation(const imgproc::Image& a, const imgproc::Image& b);
+
+imgproc::Image makeImage(int rows, int cols, int channels, const std::vector<float>& values);
+
+}  // namespace testsupport
