@@ -1,0 +1,130 @@
+#include "tutorial_wizard.h"
+
+#include "tutorial_page.h"
+
+#include <QAction>
+#include <QDebug>
+#include <QPushButton>
+#include <QToolBar>
+#include <QWidget>
+
+TutorialWizard::TutorialWizard(QToolBar* toolBar, QObject* parent)
+    : QObject(parent), toolBar(toolBar)
+{
+}
+
+// The pages are children of the main window and the targets belong to it:
+// only the list of pairs goes with the wizard.
+TutorialWizard::~TutorialWizard() = default;
+
+void TutorialWizard::addPage(QObject* target, TutorialPage* page)
+{
+    pages.append(PageEntry(target, page));
+    connect(page->nextButton, SIGNAL(clicked(bool)), this, SLOT(nextPage()));
+    connect(page->backButton, SIGNAL(clicked(bool)), this, SLOT(previousPage()));
+}
+
+void TutorialWizard::start()
+{
+    if (pages.isEmpty())
+        return;
+    current = 0;
+    showCurrentPage();
+}
+
+TutorialPage* TutorialWizard::currentPage() const
+{
+    if (current < 0 || current >= pages.size())
+        return nullptr;
+    return pages.at(current).second;
+}
+
+void TutorialWizard::setNextEnabled(bool enabled)
+{
+    if (TutorialPage* page = currentPage())
+        page->setNextEnabled(enabled);
+}
+
+void TutorialWizard::moveTo(int x, int y)
+{
+    for (const PageEntry& entry : pages)
+        entry.second->move(x, y);
+}
+
+void TutorialWizard::stackUnderPages(QWidget* widget)
+{
+    for (const PageEntry& entry : pages)
+        widget->stackUnder(entry.second);
+}
+
+void TutorialWizard::nextPage()
+{
+    if (current < 0)
+        return;
+    if (current == pages.size() - 1) {
+        leaveCurrentPage();
+        // Last statement: the receiver may delete this wizard.
+        emit finished();
+        return;
+    }
+    leaveCurrentPage();
+    ++current;
+    showCurrentPage();
+}
+
+void TutorialWizard::previousPage()
+{
+    qDebug() << "previous";
+    if (current <= 0)
+        return;
+    leaveCurrentPage();
+    --current;
+    showCurrentPage();
+}
+
+void TutorialWizard::finishTutorial()
+{
+    leaveCurrentPage();
+    // Last statement: the receiver may delete this wizard.
+    emit finished();
+}
+
+QWidget* TutorialWizard::targetWidget(QObject* target) const
+{
+    if (auto* action = qobject_cast<QAction*>(target))
+        return toolBar ? toolBar->widgetForAction(action) : nullptr;
+    if (target && target->isWidgetType())
+        return static_cast<QWidget*>(target);
+    return nullptr;
+}
+
+void TutorialWizard::highlightTarget(QObject* target)
+{
+    if (QWidget* widget = targetWidget(target)) {
+        widget->setEnabled(true);
+        widget->setStyleSheet(QStringLiteral("border: 2px solid #f00;"));
+    }
+}
+
+void TutorialWizard::unhighlightTarget(QObject* target)
+{
+    if (QWidget* widget = targetWidget(target)) {
+        widget->setEnabled(false);
+        widget->setStyleSheet(QString());
+    }
+}
+
+void TutorialWizard::leaveCurrentPage()
+{
+    TutorialPage* page = currentPage();
+    if (page && page->isVisible()) {
+        page->close();
+        unhighlightTarget(pages.at(current).first);
+    }
+}
+
+void TutorialWizard::showCurrentPage()
+{
+    pages.at(current).second->show();
+    highlightTarget(pages.at(current).first);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPair>
+
+class QToolBar;
+class QWidget;
+class TutorialPage;
+
+// Steps the user through one run on a sequence of tutorial pages. Each page is
+// paired with its target, the control it explains: a QAction (shown through
+// its tool-bar button) or a QWidget. While a page is on show its target is
+// enabled and outlined in red. The wizard owns neither the pages (children of
+// the main window) nor the targets.
+//
+// finished() is emitted as the very last thing nextPage() and finishTutorial()
+// do, so a receiver connected directly may delete the wizard right away.
+class TutorialWizard : public QObject
+{
+    Q_OBJECT
+
+public:
+    using PageEntry = QPair<QObject*, TutorialPage*>;
+
+    explicit TutorialWizard(QToolBar* toolBar, QObject* parent = nullptr);
+    ~TutorialWizard() override;
+
+    // Appends the pair and connects the page's Next and Back buttons.
+    void addPage(QObject* target, TutorialPage* page);
+    // Shows the first page and highlights its target; needs at least one page.
+    void start();
+    // Enables or disables Next on the page on show (nothing before start()).
+    void setNextEnabled(bool enabled);
+    // Moves every page, shown or not, to the screen point (x, y).
+    void moveTo(int x, int y);
+    // Stacks the widget under every page.
+    void stackUnderPages(QWidget* widget);
+
+    // Read access for the host window and tests.
+    const QList<PageEntry>& pageEntries() const { return pages; }
+    int currentIndex() const { return current; }   // -1 before start()
+    TutorialPage* currentPage() const;
+
+signals:
+    void finished();
+
+public slots:
+    void nextPage();
+    void previousPage();
+    void finishTutorial();
+
+private:
+    QWidget* targetWidget(QObject* target) const;
+    void highlightTarget(QObject* target);
+    void unhighlightTarget(QObject* target);
+    void leaveCurrentPage();
+    void showCurrentPage();
+
+    QList<PageEntry> pages;
+    int current = -1;
+    QToolBar* toolBar;
+};
