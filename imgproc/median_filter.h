@@ -21,8 +21,9 @@ public:
     int32_t binCount = 256;
     int32_t* bins = nullptr;
     int32_t total = 0;
-    // The image the window moves over, each value stored as v * 255 in single
-    // precision; levelOf() turns a stored value into its level.
+    // The image the window moves over. fill() counts its raw values; after
+    // that every value is replaced by its level (levelOfValue), so the moves
+    // read exactly the level the fill counted.
     Image levels;
     int32_t top = 0;
     int32_t left = 0;
@@ -49,8 +50,6 @@ public:
     static int32_t levelOfValue(float v);
 
 private:
-    // Level of a value already stored in `levels` as float(v * 255).
-    static int32_t levelOfScaled(float scaled);
     void add(int32_t level) { ++bins[level]; ++total; }
     void remove(int32_t level) { --bins[level]; --total; }
     int32_t levelAt(int32_t row, int32_t column) const;
