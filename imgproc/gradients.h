@@ -14,4 +14,17 @@ void backwardGradient(const Image& src, Image& dx, Image& dy);
 // cross difference.
 void secondDerivatives(const Image& src, Image& dxx, Image& dxy, Image& dyy);
 
+// Soft threshold sign(v) * max(|v| - tau, 0).
+inline float shrink(float v, float tau) {
+    float m = (v < 0.0f ? -v : v) - tau;
+    m = m > 0.0f ? m : 0.0f;
+    return v > 0.0f ? m : (v < 0.0f ? -m : 0.0f);
+}
+
+// The solvers' per-pass gradient step in one sweep: with (gx, gy) the forward
+// gradient of src, shrunk by tau, and ax / ay the horizontal / vertical
+// backward differences of the shrunk gx / gy, v becomes -ax - ay (one channel,
+// src's size). Reuses v's buffer when it already has that shape.
+void shrunkGradientDivergence(const Image& src, float tau, Image& v);
+
 }  // namespace imgproc

@@ -1,0 +1,115 @@
+#include <cfloat>
+#include <utility>
+
+#include "deconvolver.h"
+#include "fft_convolve.h"
+#include "fft_engine.h"
+#include "gradients.h"
+
+namespace imgproc {
+
+void Deconvolver::computeSpectraDenoised(const Image& blurred, const Image& blurKernel,
+                                         SolverSpectra& spectra) {
+    (void)blurred;  // the data term changes every outer pass; its transform is taken there
+    const int32_t R = engine->rows;
+    const int32_t C = engine->cols;
+    const size_t N = static_cast<size_t>(R) * C;
+    Image K;
+    psfToOtf(*engine, blurKernel, K);
+
+    Image filter(R, C, 1);
+    for (size_t i = 0; i < N; ++i) filter.data[i] = 0.0f;
+    filter.data[C - 1] = 1.0f;
+    filter.data[0] = -1.0f;
+    Image dx;
+    engine->forward(filter, dx);
+    for (size_t i = 0; i < N; ++i) filter.data[i] = 0.0f;
+    filter.data[static_cast<size_t>(R - 1) * C] = 1.0f;
+    filter.data[0] = -1.0f;
+    Image dy;
+    engine->forward(filter, dy);
+
+    Image kernelPower(R, C, 2);
+    Image gradientPower(R, C, 2);
+    const float* k = K.data;
+    const float* fx = dx.data;
+    const float* fy = dy.data;
+#pragma omp parallel for schedule(static) if (N > 65536)
+    for (size_t i = 0; i < N; ++i) {
+        const float kre = k[2 * i];
+        const float kim = k[2 * i + 1];
+        kernelPower.data[2 * i] = kre * kre + kim * kim;
+        kernelPower.data[2 * i + 1] = 0.0f;
+        const float xre = fx[2 * i];
+        const float xim = fx[2 * i + 1];
+        const float vre = fy[2 * i];
+        const float vim = fy[2 * i + 1];
+        gradientPower.data[2 * i] = xre * xre + xim * xim + vre * vre + vim * vim;
+        gradientPower.data[2 * i + 1] = 0.0f;
+    }
+    spectra.spectrum = std::move(K);
+    spectra.kernelPower = std::move(kernelPower);
+    spectra.gradientPower = std::move(gradientPower);
+}
+
+void Deconvolver::solveDenoised(const Image& blurred, const Image& blurKernel, float lambda,
+                                Image& out) {
+    const int32_t R = engine->rows;
+    const int32_t C = engine->cols;
+    const size_t N = static_cast<size_t>(R) * C;
+    Image x(blurred);
+    x.extra = 0;
+    SolverSpectra spectra;
+    computeSpectraDenoised(blurred, blurKernel, spectra);
+    const float b0 = 1.0f / lambda;
+    float t = 1.0f;
+
+    const float* y = blurred.data;
+    const float* K = spectra.spectrum.data;
+    const float* kp = spectra.kernelPower.data;
+    const float* gp = spectra.gradientPower.data;
+    Image z(R, C, 1);
+    Image KZ;
+    Image divergence;
+    Image X;
+    do {
+        Image convolved;
+        fftConvolve(convolved, x, blurKernel);
+        const float* c = convolved.data;
+        // Residuals within the threshold leave the data term at y itself.
+#pragma omp parallel for schedule(static) if (N > 65536)
+        for (size_t i = 0; i < N; ++i) z.data[i] = y[i] + shrink(c[i] - y[i], t);
+        convolved = Image();
+        engine->forward(z, KZ);
+        float* kz = KZ.data;
+#pragma omp parallel for schedule(static) if (N > 65536)
+        for (size_t i = 0; i < N; ++i) {
+            const float zre = kz[2 * i];
+            const float zim = kz[2 * i + 1];
+            kz[2 * i] = zim * K[2 * i + 1] + K[2 * i] * zre;
+            kz[2 * i + 1] = zim * K[2 * i] - K[2 * i + 1] * zre;
+        }
+
+        float b = b0;
+        while (b > 0.01f && (1.0 / static_cast<double>(b)) / static_cast<double>(lambda) < 1024.0) {
+            const float tau = b * lambda;
+            const float w = t / b;
+            shrunkGradientDivergence(x, tau, divergence);
+            engine->forward(divergence, X);
+            float* v = X.data;
+#pragma omp parallel for schedule(static) if (N > 65536)
+            for (size_t i = 0; i < N; ++i) {
+                const float den = gp[2 * i] * w + kp[2 * i];
+                const float d = den + FLT_EPSILON;
+                v[2 * i] = (w * v[2 * i] + kz[2 * i]) / d;
+                v[2 * i + 1] = (w * v[2 * i + 1] + kz[2 * i + 1]) / d;
+            }
+            engine->inverse(X, x, true, true);
+            b = b * 0.5f;
+        }
+        t = t / 3.0f;
+    } while (t > 0.01f);
+    out = std::move(x);
+}
+
+}  // namespace imgproc

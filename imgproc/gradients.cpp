@@ -1,0 +1,123 @@
+#include "gradients.h"
+
+#include <utility>
+
+namespace imgproc {
+
+void forwardGradient(const Image& src, Image& gx, Image& gy) {
+    const int32_t W = src.width;
+    const int32_t H = src.height;
+    Image outX(H, W, 1);
+    Image outY(H, W, 1);
+    const float* s = src.data;
+    float* px = outX.data;
+    float* py = outY.data;
+#pragma omp parallel for schedule(static) if (static_cast<int64_t>(W) * H > 65536)
+    for (int32_t r = 0; r < H; ++r) {
+        const float* row = s + static_cast<size_t>(r) * W;
+        const float* below = s + static_cast<size_t>(r + 1 < H ? r + 1 : H - 1) * W;
+        float* ox = px + static_cast<size_t>(r) * W;
+        float* oy = py + static_cast<size_t>(r) * W;
+        for (int32_t c = 0; c + 1 < W; ++c) ox[c] = row[c + 1] - row[c];
+        if (W > 0) ox[W - 1] = row[W - 1] - row[W - 1];
+        for (int32_t c = 0; c < W; ++c) oy[c] = below[c] - row[c];
+    }
+    gx = std::move(outX);
+    gy = std::move(outY);
+}
+
+void backwardGradient(const Image& src, Image& dx, Image& dy) {
+    const int32_t W = src.width;
+    const int32_t H = src.height;
+    Image outX(H, W, 1);
+    Image outY(H, W, 1);
+    const float* s = src.data;
+    float* px = outX.data;
+    float* py = outY.data;
+#pragma omp parallel for schedule(static) if (static_cast<int64_t>(W) * H > 65536)
+    for (int32_t r = 0; r < H; ++r) {
+        const float* row = s + static_cast<size_t>(r) * W;
+        const float* above = s + static_cast<size_t>(r > 0 ? r - 1 : 0) * W;
+        float* ox = px + static_cast<size_t>(r) * W;
+        float* oy = py + static_cast<size_t>(r) * W;
+        if (W > 0) ox[0] = row[0] - row[0];
+        for (int32_t c = 1; c < W; ++c) ox[c] = row[c] - row[c - 1];
+        for (int32_t c = 0; c < W; ++c) oy[c] = row[c] - above[c];
+    }
+    dx = std::move(outX);
+    dy = std::move(outY);
+}
+
+void secondDerivatives(const Image& src, Image& dxx, Image& dxy, Image& dyy) {
+    const int32_t W = src.width;
+    const int32_t H = src.height;
+    Image outXX(H, W, 1);
+    Image outXY(H, W, 1);
+    Image outYY(H, W, 1);
+    const float* s = src.data;
+    auto at = [&](int32_t r, int32_t c) -> float {
+        return (r >= 0 && r < H && c >= 0 && c < W) ? s[static_cast<size_t>(r) * W + c] : 0.0f;
+    };
+#pragma omp parallel for schedule(static) if (static_cast<int64_t>(W) * H > 65536)
+    for (int32_t r = 0; r < H; ++r) {
+        for (int32_t c = 0; c < W; ++c) {
+            const size_t i = static_cast<size_t>(r) * W + c;
+            const float centre = -2.0f * s[i];
+            float xx = centre;
+            xx = xx + at(r, c + 1);
+            xx = xx + at(r, c - 1);
+            float yy = centre;
+            yy = yy + at(r + 1, c);
+            yy = yy + at(r - 1, c);
+            float xy = 0.0f;
+            xy = xy + 0.25f * at(r + 1, c + 1);
+            xy = xy - 0.25f * at(r + 1, c - 1);
+            xy = xy - 0.25f * at(r - 1, c + 1);
+            xy = xy + 0.25f * at(r - 1, c - 1);
+            outXX.data[i] = xx;
+            outXY.data[i] = xy;
+            outYY.data[i] = yy;
+        }
+    }
+    dxx = std::move(outXX);
+    dxy = std::move(outXY);
+    dyy = std::move(outYY);
+}
+
+}  // namespace imgproc
+
+namespace imgproc {
+
+void shrunkGradientDivergence(const Image& src, float tau, Image& v) {
+    const int32_t W = src.width;
+    const int32_t H = src.height;
+    if (v.data == nullptr || v.width != W || v.height != H || v.channels != 1) {
+        Image fresh(H, W, 1);
+        v = std::move(fresh);
+    }
+    v.extra = 0;
+    if (W <= 0 || H <= 0) return;
+    const float* s = src.data;
+    float* out = v.data;
+#pragma omp parallel for schedule(static) if (static_cast<int64_t>(W) * H > 65536)
+    for (int32_t r = 0; r < H; ++r) {
+        const float* row = s + static_cast<size_t>(r) * W;
+        const float* below = s + static_cast<size_t>(r + 1 < H ? r + 1 : H - 1) * W;
+        const float* above = s + static_cast<size_t>(r > 0 ? r - 1 : 0) * W;
+        float* o = out + static_cast<size_t>(r) * W;
+        // wx(r, max(c - 1, 0)) carried along the row.
+        float previousWx = shrink(row[W > 1 ? 1 : 0] - row[0], tau);
+        for (int32_t c = 0; c < W; ++c) {
+            const float wx = shrink(row[c + 1 < W ? c + 1 : W - 1] - row[c], tau);
+            const float wy = shrink(below[c] - row[c], tau);
+            // wy(max(r - 1, 0), c)
+            const float wyAbove = r > 0 ? shrink(row[c] - above[c], tau) : wy;
+            const float ax = wx - previousWx;
+            const float ay = wy - wyAbove;
+            o[c] = -ax - ay;
+            previousWx = wx;
+        }
+    }
+}
+
+}  // namespace imgproc

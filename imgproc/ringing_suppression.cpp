@@ -1,0 +1,53 @@
+#include <utility>
+
+#include "deconvolver.h"
+#include "median_filter.h"
+
+namespace imgproc {
+
+namespace {
+
+using Solver = void (Deconvolver::*)(const Image&, const Image&, float, Image&);
+
+// Subtracts from the first output plane the median-filtered residual between
+// it and a ten times smoother solution: isolated ripples beside edges are
+// what the median keeps out of the residual.
+void suppressRinging(Deconvolver& d, Solver solver) {
+    Image smooth;
+    (d.*solver)(d.inputPlanes[0], d.kernel, d.smoothCoefficient * 10.0f, smooth);
+
+    Image& o = d.outputPlanes[0];
+    const size_t N = o.size();
+    Image q(o.height, o.width, 1);
+    const float* ov = o.data;
+    const float* sv = smooth.data;
+#pragma omp parallel for schedule(static) if (N > 65536)
+    for (size_t i = 0; i < N; ++i) {
+        const float r = ov[i] - sv[i];
+        float v = (r + 1.0f) / 2.0f;
+        v = v < 0.0f ? 0.0f : v;
+        v = v > 1.0f ? 1.0f : v;
+        q.data[i] = v;
+    }
+    smooth = Image();
+    Image median;
+    medianFilter(q, median);
+    q = Image();
+
+    Image corrected(o.height, o.width, 1);
+    const float* mv = median.data;
+#pragma omp parallel for schedule(static) if (N > 65536)
+    for (size_t i = 0; i < N; ++i) {
+        const float m = mv[i] * 2.0f - 1.0f;
+        corrected.data[i] = ov[i] - m;
+    }
+    o = std::move(corrected);
+}
+
+}  // namespace
+
+void Deconvolver::reduceRinging() { suppressRinging(*this, &Deconvolver::solve); }
+
+void Deconvolver::reduceRingingDenoised() { suppressRinging(*this, &Deconvolver::solveDenoised); }
+
+}  // namespace imgproc

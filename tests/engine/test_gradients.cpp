@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "gradients.h"
+#include "test_support.h"
+
+using imgproc::Image;
+using testsupport::makeImage;
+
+namespace {
+
+float at(const Image& im, int r, int c) { return im.data[r * im.width + c]; }
+
+Image ramp(int rows, int cols, bool horizontal) {
+    Image im(rows, cols, 1);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) im.data[r * cols + c] = static_cast<float>(horizontal ? c : r);
+    return im;
+}
+
+}  // namespace
+
+TEST(Gradients, HorizontalRamp) {
+    const int H = 3, W = 5;
+    Image s = ramp(H, W, true);
+    Image gx, gy, dx, dy, dxx, dxy, dyy;
+    imgproc::forwardGradient(s, gx, gy);
+    imgproc::backwardGradient(s, dx, dy);
+    imgproc::secondDerivatives(s, dxx, dxy, dyy);
+    for (int r = 0; r < H; ++r) {
+        for (int c = 0; c < W; ++c) {
+            EXPECT_EQ(at(gx, r, c), c == W - 1 ? 0.0f : 1.0f);
+            EXPECT_EQ(at(dx, r, c), c == 0 ? 0.0f : 1.0f);
+            EXPECT_EQ(at(gy, r, c), 0.0f);
+            EXPECT_EQ(at(dy, r, c), 0.0f);
+            EXPECT_EQ(at(dxx, r, c), c == 0 ? 1.0f : (c == W - 1 ? -float(W) : 0.0f));
+        }
+    }
+    // Rows outside count as zero: the first and last rows see -2s + s.
+    EXPECT_EQ(at(dyy, 0, 2), -2.0f);
+    EXPECT_EQ(at(dyy, 1, 2), 0.0f);
+    EXPECT_EQ(at(dyy, 2, 2), -2.0f);
+}
+
+TEST(Gradients, VerticalRampMirrorsHorizontal) {
+    const int H = 4, W = 3;
+    Image s = ramp(H, W, false);
+    Image gx, gy, dx, dy, dxx, dxy, dyy;
+    imgproc::forwardGradient(s, gx, gy);
+    imgproc::backwardGradient(s, dx, dy);
+    imgproc::secondDerivatives(s, dxx, dxy, dyy);
+    for (int r = 0; r < H; ++r) {
+        for (int c = 0; c < W; ++c) {
+            EXPECT_EQ(at(gy, r, c), r == H - 1 ? 0.0f : 1.0f);
+            EXPECT_EQ(at(dy, r, c), r == 0 ? 0.0f : 1.0f);
+            EXPECT_EQ(at(gx, r, c), 0.0f);
+            EXPECT_EQ(at(dx, r, c), 0.0f);
+            EXPECT_EQ(at(dyy, r, c), r == 0 ? 1.0f : (r == H - 1 ? -float(H) : 0.0f));
+        }
+    }
+}
+
+TEST(Gradients, SinglePixelAndCrossDifference) {
+    Image one = makeImage(1, 1, 1, {0.75f});
+    Image gx, gy, dx, dy, dxx, dxy, dyy;
+    imgproc::forwardGradient(one, gx, gy);
+    imgproc::backwardGradient(one, dx, dy);
+    imgproc::secondDerivatives(one, dxx, dxy, dyy);
+    EXPECT_EQ(gx.data[0], 0.0f);
+    EXPECT_EQ(gy.data[0], 0.0f);
+    EXPECT_EQ(dx.data[0], 0.0f);
+    EXPECT_EQ(dy.data[0], 0.0f);
+    EXPECT_EQ(dxx.data[0], -1.5f);
+    EXPECT_EQ(dyy.data[0], -1.5f);
+    EXPECT_EQ(dxy.data[0], 0.0f);
+
+    // s(r, c) = r * c: the cross difference is 1 inside; at the corner only
+    // the lower-right neighbour exists.
+    Image prod(3, 3, 1);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) prod.data[r * 3 + c] = float(r * c);
+    imgproc::secondDerivatives(prod, dxx, dxy, dyy);
+    EXPECT_EQ(at(dxy, 1, 1), 1.0f);
+    EXPECT_EQ(at(dxy, 0, 0), 0.25f);
+    EXPECT_EQ(at(dxy, 2, 2), 0.25f);  // only s(1, 1) = 1 remains
+    EXPECT_EQ(dxy.channels, 1);
+    EXPECT_EQ(dxy.extra, 0);
+}
+
+TEST(Gradients, FusedSolverStepMatchesTheOperators) {
+    const int H = 9, W = 13;
+    const float tau = 0.05f;
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> dist(0.0f, 1.0f);
+    Image s(H, W, 1);
+    for (int i = 0; i < H * W; ++i) s.data[i] = dist(rng);
+
+    Image gx, gy, ax, unused, ay;
+    imgproc::forwardGradient(s, gx, gy);
+    for (int i = 0; i < H * W; ++i) {
+        gx.data[i] = imgproc::shrink(gx.data[i], tau);
+        gy.data[i] = imgproc::shrink(gy.data[i], tau);
+    }
+    imgproc::backwardGradient(gx, ax, unused);
+    imgproc::backwardGradient(gy, unused, ay);
+
+    Image v;
+    imgproc::shrunkGradientDivergence(s, tau, v);
+    ASSERT_EQ(v.width, W);
+    ASSERT_EQ(v.height, H);
+    for (int i = 0; i < H * W; ++i) ASSERT_EQ(v.data[i], -ax.data[i] - ay.data[i]) << i;
+
+    EXPECT_EQ(imgproc::shrink(0.3f, 0.1f), 0.3f - 0.1f);
+    EXPECT_EQ(imgproc::shrink(-0.3f, 0.1f), -(0.3f - 0.1f));
+    EXPECT_EQ(imgproc::shrink(0.05f, 0.1f), 0.0f);
+}
