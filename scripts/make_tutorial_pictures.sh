@@ -43,12 +43,12 @@ blur() { # source kernel-file destination
     -morphology Convolve "$(kernel "$2")" "$3"
 }
 
-blur "$work/clear400.png" "$data/shake_00.txt" "$work/small400.png"
-blur "$work/clear400.png" "$data/shake_03.txt" "$work/medium400.png"
-blur "$work/clear400.png" "$data/shake_06.txt" "$work/large400.png"
+blur "$work/clear400.png" "$data/shake_01.txt" "$work/small400.png"
+blur "$work/clear400.png" "$data/shake_04.txt" "$work/medium400.png"
+blur "$work/clear400.png" "$data/shake_07.txt" "$work/large400.png"
 
 # Noisy: the medium blur plus Gaussian noise (fixed seed, so reruns agree).
-convert "$work/medium400.png" -seed 20261206 -attenuate 0.6 +noise Gaussian "$work/noise400.png"
+convert "$work/medium400.png" -seed 20261206 -attenuate 2.5 +noise Gaussian "$work/noise400.png"
 
 to200() { convert "$1" -filter Lanczos -resize 200x200! "${@:2}"; }
 
@@ -65,8 +65,8 @@ convert "$data/coffee.png" -gravity center -crop 400x400+0+0 +repage -filter Lan
 
 if [[ -n "$deblur" && -x "$deblur" ]]; then
   # Ringing: deconvolved without ringing suppression; result: with it.
-  "$deblur" "$work/medium400.png" "$work/ring400.png" --kernel 27 27 --dering 0 --denoise 0
-  "$deblur" "$work/medium400.png" "$work/dering400.png" --kernel 27 27 --dering 1 --denoise 0
+  "$deblur" "$work/medium400.png" "$work/ring400.png" --kernel 31 31 --dering 0 --denoise 0
+  "$deblur" "$work/medium400.png" "$work/dering400.png" --kernel 31 31 --dering 1 --denoise 0
   to200 "$work/ring400.png" -quality 92 "$out/ring.jpg"
   to200 "$work/dering400.png" "$out/dering.png"
 else
