@@ -1,0 +1,242 @@
+#include "edge_prediction.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+#include "color.h"
+#include "gradients.h"
+
+namespace imgproc {
+
+namespace {
+
+// Below this many values a parallel loop costs more than it saves.
+constexpr size_t kParallelMinimum = 1 << 15;
+
+size_t pixelCount(const Image& image) {
+    if (image.width <= 0 || image.height <= 0) return 0;
+    return static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
+}
+
+}  // namespace
+
+int32_t* gaussianBoxSizes(float sigma) {
+    const float t = (sigma * 12.0f) * sigma;
+    const float w = static_cast<float>(std::sqrt(static_cast<double>(t / 3.0f + 1.0f)));
+    int32_t wl = static_cast<int32_t>(std::floor(w));
+    if (wl % 2 == 0) wl = wl - 1;
+    const int32_t wu = wl + 2;
+    const float mIdeal = (t - static_cast<float>(3 * wl * wl) - static_cast<float>(12 * wl) -
+                          static_cast<float>(9)) /
+                         static_cast<float>(-4 * wl - 4);
+    const int32_t m = static_cast<int32_t>(static_cast<double>(mIdeal) + 0.5);
+    int32_t* sizes = new int32_t[3];
+    for (int32_t i = 0; i < 3; ++i) sizes[i] = i < m ? wl : wu;
+    return sizes;
+}
+
+void boxFilter(const Image& image, int windowRows, int windowCols, Image& result) {
+    const int w = image.width;
+    const int h = image.height;
+    const int c = image.channels;
+    const int ry = (windowRows - 1) / 2;
+    const int rx = (windowCols - 1) / 2;
+
+    // The whole table is built before any output is written, so the result
+    // may be the image itself.
+    Image table;
+    integralImage(image, table);
+    Image out(h, w, c);
+    const float* T = table.data;
+    const size_t rowStride = static_cast<size_t>(w) * c;
+
+#pragma omp parallel for schedule(static) if (static_cast<size_t>(h) * w * c >= kParallelMinimum)
+    for (int y = 0; y < h; ++y) {
+        const int y0 = std::max(y - ry, 0);
+        const int y1 = std::min(y + ry, h - 1);
+        const float* rowBelow = T + static_cast<size_t>(y1) * rowStride;
+        const float* rowAbove = y0 > 0 ? T + static_cast<size_t>(y0 - 1) * rowStride : nullptr;
+        float* dst = out.data + static_cast<size_t>(y) * rowStride;
+        for (int x = 0; x < w; ++x) {
+            const int x0 = std::max(x - rx, 0);
+            const int x1 = std::min(x + rx, w - 1);
+            const float count = static_cast<float>((x1 - x0 + 1) * (y1 - y0 + 1));
+            for (int ch = 0; ch < c; ++ch) {
+                const size_t right = static_cast<size_t>(x1) * c + ch;
+                const float a = rowBelow[right];
+                const float b = rowAbove ? rowAbove[right] : 0.0f;
+                const float d = x0 > 0 ? rowBelow[static_cast<size_t>(x0 - 1) * c + ch] : 0.0f;
+                const float e =
+                    (rowAbove && x0 > 0) ? rowAbove[static_cast<size_t>(x0 - 1) * c + ch] : 0.0f;
+                const float sum = a - b - d + e;
+                dst[static_cast<size_t>(x) * c + ch] = sum / count;
+            }
+        }
+    }
+    result = std::move(out);
+}
+
+void gaussianBlur(const Image& image, Image& result, float sigma) {
+    Image blurred(image);
+    blurred.extra = 0;
+    int32_t* sizes = gaussianBoxSizes(sigma);
+    for (int i = 0; i < 3; ++i) {
+        if (sizes[i] == 1) continue;
+        boxFilter(blurred, sizes[i], sizes[i], blurred);
+    }
+    delete[] sizes;
+    result = std::move(blurred);
+}
+
+void shockFilter(const Image& image, int iterations, float step, float spacing,
+                 Image& result) {
+    Image current(image);
+    current.extra = 0;
+    const size_t n = pixelCount(image);
+    Image dxF, dyF, dxB, dyB, ixx, ixy, iyy;
+    for (int it = 0; it < iterations; ++it) {
+        // Every update of this pass reads differences taken before any pixel changes.
+        forwardGradient(current, dxF, dyF);
+        backwardGradient(current, dxB, dyB);
+        secondDerivatives(current, ixx, ixy, iyy);
+        float* out = current.data;
+#pragma omp parallel for schedule(static) if (n >= kParallelMinimum)
+        for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(n); ++i) {
+            const float fx = dxF.data[i];
+            const float bx = dxB.data[i];
+            const float fy = dyF.data[i];
+            const float by = dyB.data[i];
+            const float ix = (bx + fx) * 0.5f;
+            const float iy = (by + fy) * 0.5f;
+            const float d = ixx.data[i] * ix * ix + 2.0f * ixy.data[i] * ix * iy +
+                            iyy.data[i] * iy * iy;
+            const float s = d > 0.0f ? 1.0f : (d < 0.0f ? -1.0f : 0.0f);
+            const float mx = bx * fx < 0.0f ? 0.0f : std::min(std::fabs(fx), std::fabs(bx));
+            const float my = by * fy < 0.0f ? 0.0f : std::min(std::fabs(fy), std::fabs(by));
+            const float g = static_cast<float>(std::sqrt(static_cast<double>(mx * mx + my * my)));
+            out[i] = out[i] - ((g * s) * step) / spacing;
+        }
+    }
+    result = std::move(current);
+}
+
+int partitionDescending(float* values, int lo, int hi) {
+    const float pivot = values[lo];
+    int i = lo;
+    int j = hi;
+    while (i < j) {
+        while (i < j && values[j] <= pivot) --j;
+        values[i] = values[j];
+        while (i < j && values[i] >= pivot) ++i;
+        values[j] = values[i];
+    }
+    values[i] = pivot;
+    return i;
+}
+
+float quickSelect(float* values, int lo, int hi, int k) {
+    if (hi == -1) return 0.0f;
+    while (lo < hi) {
+        const int r = partitionDescending(values, lo, hi);
+        if (r + 1 == k) return values[r];
+        if (r + 1 < k) {
+            lo = r + 1;
+        } else {
+            hi = r - 1;
+            if (hi == -1) return 0.0f;
+        }
+    }
+    return values[hi];
+}
+
+float orientationThreshold(const Image& hx, const Image& hy, const Image& map, int count) {
+    const size_t n = pixelCount(hx);
+    std::vector<float> bins[4];
+    for (auto& bin : bins) bin.reserve(n / 2 + 1);
+    for (size_t i = 0; i < n; ++i) {
+        float theta = static_cast<float>(
+            std::atan2(static_cast<double>(hy.data[i]), static_cast<double>(hx.data[i])));
+        if (theta < 0.0f) theta = theta + 3.1415927f;
+        int b;
+        if (theta < 0.7853982f) {
+            b = 0;
+        } else if (theta < 1.5707964f) {
+            b = 1;
+        } else if (theta < 2.3561945f) {
+            b = 2;
+        } else {
+            b = 3;
+        }
+        bins[b].push_back(map.data[i]);
+    }
+    float smallest = 0.0f;
+    for (int b = 0; b < 4; ++b) {
+        const int size = static_cast<int>(bins[b].size());
+        const float v = size == 0 ? 0.0f : quickSelect(bins[b].data(), 0, size - 1, count);
+        if (b == 0 || v < smallest) smallest = v;
+    }
+    return smallest;
+}
+
+void predictGradients(PredictionParams& params, const Image& latent, const Image& scaleMap,
+                      Image& px, Image& py) {
+    const size_t n = pixelCount(latent);
+
+    Image candidate;
+    gaussianBlur(latent, candidate, params.blurSigma);
+    shockFilter(candidate, params.shockIterations, params.shockStep, params.shockSpacing,
+                candidate);
+    Image ax, ay;
+    forwardGradient(candidate, ax, ay);
+
+    Image magnitude(latent.height, latent.width, 1);
+#pragma omp parallel for schedule(static) if (n >= kParallelMinimum)
+    for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(n); ++i) {
+        const float gx = ax.data[i];
+        const float gy = ay.data[i];
+        magnitude.data[i] = static_cast<float>(std::sqrt(static_cast<double>(gx * gx + gy * gy)));
+    }
+
+    if (params.scaleMapCut < -10.0f) {
+        // Orientations come from the latent image's own differences; they are
+        // needed only here, so they are taken only when the cut is chosen.
+        Image lx, ly;
+        forwardGradient(latent, lx, ly);
+        const int kh = params.kernelHeight;
+        const int kw = params.kernelWidth;
+        const float s = static_cast<float>(std::sqrt(static_cast<double>(
+            static_cast<float>(n) / static_cast<float>(kh) / static_cast<float>(kw))));
+        const float kmax = static_cast<float>(std::max(kh, kw));
+        const float v = s * params.scaleMapThreshold * kmax * kmax;
+        const int count = static_cast<int>(static_cast<double>(v) + 0.5);
+        const float cut = orientationThreshold(lx, ly, scaleMap, count);
+        params.scaleMapCut = cut < 0.05f ? cut : 0.05f;
+    }
+
+    const float cut = params.scaleMapCut;
+    for (size_t i = 0; i < n; ++i) {
+        if (scaleMap.data[i] < cut) magnitude.data[i] = 0.0f;
+    }
+
+    if (params.gradientThreshold <= 0.0f) {
+        params.gradientThreshold =
+            orientationThreshold(ax, ay, magnitude, 2 * params.kernelHeight);
+    }
+
+    const float threshold = params.gradientThreshold;
+    Image outX(latent.height, latent.width, 1);
+    Image outY(latent.height, latent.width, 1);
+#pragma omp parallel for schedule(static) if (n >= kParallelMinimum)
+    for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(n); ++i) {
+        const bool keep = magnitude.data[i] > threshold;
+        outX.data[i] = keep ? ax.data[i] : 0.0f;
+        outY.data[i] = keep ? ay.data[i] : 0.0f;
+    }
+    px = std::move(outX);
+    py = std::move(outY);
+}
+
+}  // namespace imgproc
