@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "color.h"
+#include "deconvolver.h"
+#include "fftw_engine.h"
+#include "geometry.h"
+#include "progress.h"
+#include "test_support.h"
+
+using imgproc::Deconvolver;
+using imgproc::Image;
+
+namespace {
+
+// Wraps the FFTW engine and counts the transforms a solver asks for: every
+// solver pass is exactly one inverse transform.
+class CountingEngine : public imgproc::FFTEngine {
+public:
+    CountingEngine(int32_t rows, int32_t cols, const int32_t* progress = nullptr)
+        : FFTEngine(rows, cols), inner(rows, cols), progress(progress) {}
+    void forward(const Image& source, Image& destination) override {
+        ++forwards;
+        inner.forward(source, destination);
+    }
+    void inverse(const Image& source, Image& destination, bool realOnly, bool normalize) override {
+        ++inverses;
+        if (progress && (seen.empty() || seen.back() != imgproc::loadProgress(progress)))
+            seen.push_back(imgproc::loadProgress(progress));
+        inner.inverse(source, destination, realOnly, normalize);
+    }
+    imgproc::FFTWEngine inner;
+    const int32_t* progress;
+    int forwards = 0;
+    int inverses = 0;
+    std::vector<int32_t> seen;  // progress values while passes ran
+};
+
+Image pattern(int rows, int cols, int channels) {
+    Image im(rows, cols, channels);
+    for (int i = 0; i < rows * cols * channels; ++i)
+        im.data[i] = 0.5f + 0.45f * std::sin(0.21f * i) * std::cos(0.05f * i);
+    return im;
+}
+
+Image boxKernel(int rows, int cols) {
+    return testsupport::makeImage(rows, cols, 1,
+                                  std::vector<float>(rows * cols, 1.0f / float(rows * cols)));
+}
+
+// A deconvolver whose planes are split and whose engine counts transforms.
+std::unique_ptr<Deconvolver> prepared(const Image& picture, float lambda, uint32_t quality,
+                                      const int32_t* progress = nullptr) {
+    auto d = std::make_unique<Deconvolver>(picture, boxKernel(3, 3), lambda, quality, true);
+    const int32_t rows = d->engine->rows, cols = d->engine->cols;
+    delete d->engine;
+    d->engine = new CountingEngine(rows, cols, progress);
+    imgproc::splitPlanes(d->image, d->inputPlanes);
+    return d;
+}
+
+CountingEngine& counter(Deconvolver& d) { return *static_cast<CountingEngine*>(d.engine); }
+
+}  // namespace
+
+TEST(Deconvolver, PaddedSizeAndMargins) {
+    Image picture = pattern(800, 1000, 1);
+    Deconvolver d(picture, boxKernel(25, 25), 0.0004f, 1, true);
+    EXPECT_EQ(d.engine->rows, 1024);
+    EXPECT_EQ(d.engine->cols, 1280);
+    EXPECT_EQ(d.engineName, "FFTW");
+    EXPECT_EQ(d.image.height, 1024);
+    EXPECT_EQ(d.image.width, 1280);
+    EXPECT_EQ(d.marginTop, 112);
+    EXPECT_EQ(d.marginBottom, 112);
+    EXPECT_EQ(d.marginLeft, 140);
+    EXPECT_EQ(d.marginRight, 140);
+    EXPECT_EQ(d.inputPlanes, nullptr);
+    // Far from the borders the taper leaves the picture as it was.
+    EXPECT_NEAR(d.image.data[(112 + 400) * 1280 + 140 + 500], picture.data[400 * 1000 + 500], 1e-5);
+
+    struct Case { int rows, kernelRows, padded, top, bottom; };
+    for (const Case& c : {Case{801, 25, 1024, 111, 112}, Case{234, 11, 256, 11, 11},
+                          Case{235, 11, 512, 138, 139}}) {
+        Deconvolver e(pattern(c.rows, 10, 1), boxKernel(c.kernelRows, 1), 0.0004f, 1, true);
+        EXPECT_EQ(e.engine->rows, c.padded) << c.rows;
+        EXPECT_EQ(e.marginTop, c.top) << c.rows;
+        EXPECT_EQ(e.marginBottom, c.bottom) << c.rows;
+        EXPECT_EQ(e.engine->cols, 256);
+    }
+}
+
+TEST(Deconvolver, PassCountsOfThePlainSolver) {
+    const float deconvolution = 0.0004f;
+    const float smoothPass = deconvolution * 10.0f;
+    struct Case { float lambda; uint32_t quality; int passes; };
+    for (const Case& c : {Case{deconvolution, 1, 13}, Case{deconvolution, 2, 15}, Case{deconvolution, 3, 18},
+                          Case{deconvolution, 10, 18}, Case{smoothPass, 1, 10}, Case{smoothPass, 2, 12},
+                          Case{smoothPass, 3, 15}}) {
+        auto d = prepared(pattern(20, 20, 1), c.lambda, c.quality);
+        Image out;
+        d->solve(d->inputPlanes[0], d->kernel, c.lambda, out);
+        EXPECT_EQ(counter(*d).inverses, c.passes) << c.lambda << " q" << c.quality;
+        EXPECT_EQ(out.width, 256);
+        EXPECT_EQ(out.channels, 1);
+    }
+}
+
+TEST(Deconvolver, PassCountsOfTheNoiseSolver) {
+    const float denoise = 0.0004f * 100.0f;
+    struct Case { float lambda; int inner; };
+    for (const Case& c : {Case{denoise, 50}, Case{denoise * 10.0f, 40}}) {
+        auto d = prepared(pattern(20, 20, 1), c.lambda, 1);
+        Image out;
+        d->solveDenoised(d->inputPlanes[0], d->kernel, c.lambda, out);
+        // Three forward transforms for the spectra, one per outer pass, one per inner pass.
+        EXPECT_EQ(counter(*d).inverses, c.inner) << c.lambda;
+        EXPECT_EQ(counter(*d).forwards - 3 - c.inner, 5) << c.lambda;
+    }
+}
+
+TEST(Deconvolver, HugeLambdaMakesNoPassAndConstantStaysConstant) {
+    auto d = prepared(pattern(20, 20, 1), 150.0f, 2);
+    Image out;
+    d->solve(d->inputPlanes[0], d->kernel, 150.0f, out);
+    EXPECT_EQ(counter(*d).inverses, 0);
+    EXPECT_EQ(testsupport::maxAbsDiff(out, d->inputPlanes[0]), 0.0);
+
+    d = prepared(pattern(20, 20, 1), 100.0f, 2);
+    d->solveDenoised(d->inputPlanes[0], d->kernel, 100.0f, out);
+    EXPECT_EQ(counter(*d).inverses, 0);
+    EXPECT_EQ(counter(*d).forwards, 3 + 5);
+    EXPECT_EQ(testsupport::maxAbsDiff(out, d->inputPlanes[0]), 0.0);
+
+    Image constant = testsupport::makeImage(256, 256, 1, std::vector<float>(256 * 256, 0.3f));
+    d = prepared(pattern(20, 20, 1), 0.0004f, 3);
+    d->solve(constant, d->kernel, 0.0004f, out);
+    EXPECT_EQ(counter(*d).inverses, 18);
+    EXPECT_LT(testsupport::maxAbsDiff(out, constant), 1e-5);
+}
+
+TEST(Deconvolver, ProgressRisesAfterEveryChannel) {
+    int32_t progress = 50;
+    auto d = prepared(pattern(20, 20, 3), 0.0004f, 1, &progress);
+    d->run(&progress, 0.5f);
+    EXPECT_EQ(counter(*d).seen, (std::vector<int32_t>{50, 66, 82}));
+    EXPECT_EQ(progress, 98);
+
+    progress = 7;
+    d = prepared(pattern(20, 20, 1), 0.04f, 1, &progress);
+    d->runDenoised(&progress, 0.3f);
+    EXPECT_EQ(progress, 37);
+    d->run(nullptr, 0.3f);  // no progress to raise
+}
+
+TEST(Deconvolver, RingingSuppressionTreatsOnlyTheFirstPlane) {
+    // With no solver pass the smooth result equals the normal one: every
+    // residual is 0, the median level is 128 and the plane drops by 2*128/255 - 1.
+    for (bool denoised : {false, true}) {
+        int32_t progress = 20;
+        auto d = prepared(pattern(16, 16, 3), 200.0f, 1);
+        if (denoised) {
+            d->runDenoised(&progress, 0.3f);
+            d->reduceRingingDenoised();
+        } else {
+            d->run(&progress, 0.3f);
+            d->reduceRinging();
+        }
+        EXPECT_EQ(progress, 50);
+        const float drop = (128.0f / 255.0f) * 2.0f - 1.0f;
+        Image expected = d->inputPlanes[0] - drop;
+        EXPECT_LT(testsupport::maxAbsDiff(d->outputPlanes[0], expected), 1e-7) << denoised;
+        EXPECT_EQ(testsupport::maxAbsDiff(d->outputPlanes[1], d->inputPlanes[1]), 0.0);
+        EXPECT_EQ(testsupport::maxAbsDiff(d->outputPlanes[2], d->inputPlanes[2]), 0.0);
+    }
+}
+
+namespace {
+
+// The deconvolution stage's use of one deconvolver on a whole picture.
+Image deconvolveWhole(const Image& picture, const Image& kernel, float lambda, uint32_t quality,
+                      bool dering, bool denoise) {
+    auto d = std::make_unique<Deconvolver>(picture, kernel, lambda, quality, true);
+    if (d->image.channels == 3) imgproc::rgbToYCbCr(d->image, d->image);
+    imgproc::splitPlanes(d->image, d->inputPlanes);
+    int32_t progress = 0;
+    if (denoise) {
+        d->runDenoised(&progress, 0.3f);
+        if (dering) d->reduceRingingDenoised();
+    } else {
+        d->run(&progress, 0.3f);
+        if (dering) d->reduceRinging();
+    }
+    EXPECT_EQ(progress, 30);
+    imgproc::mergePlanes(d->outputPlanes, d->image.channels, d->result);
+    imgproc::crop(d->result, d->marginTop, d->marginBottom, d->marginLeft, d->marginRight, d->result);
+    if (d->result.channels == 3) imgproc::yCbCrToRgb(d->result, d->result);
+    imgproc::clamp(d->result, d->result, 0.0f, 1.0f);
+    Image result = d->getResult();
+    d.reset();  // the copy outlives its deconvolver
+    return result;
+}
+
+}  // namespace
+
+TEST(Deconvolver, MatchesReferenceDeconvolutions) {
+    struct Case { const char* input; const char* kernel; uint32_t quality; bool dering, denoise;
+                  const char* output; double meanTolerance; };
+    for (const Case& c : {
+             Case{"camera_128_shake_01.pgm", "shake_01.f32", 1, false, false, "deconvolve_camera_128_q1.f32", 1e-4},
+             Case{"camera_128_shake_01.pgm", "shake_01.f32", 3, false, false, "deconvolve_camera_128_q3.f32", 1e-4},
+             Case{"camera_128_shake_01.pgm", "shake_01.f32", 1, true, true,
+                  "deconvolve_camera_128_q1_dering_denoise.f32", 1e-4},
+             Case{"astronaut_96_shake_00.ppm", "shake_00.f32", 2, true, false,
+                  "deconvolve_astronaut_96_q2_dering.f32", 1e-4}}) {
+        Image picture = testsupport::readNetpbm(testsupport::dataPath(std::string("golden/") + c.input));
+        Image kernel = testsupport::readF32(testsupport::dataPath(std::string("golden/") + c.kernel));
+        Image expected = testsupport::readF32(testsupport::dataPath(std::string("golden/") + c.output));
+        const float lambda = c.denoise ? 0.0004f * 100.0f : 0.0004f;
+        Image out = deconvolveWhole(picture, kernel, lambda, c.quality, c.dering, c.denoise);
+        ASSERT_EQ(out.width, expected.width);
+        ASSERT_EQ(out.height, expected.height);
+        ASSERT_EQ(out.channels, expected.channels);
+        EXPECT_LT(testsupport::meanAbsDiff(out, expected), c.meanTolerance) << c.output;
+        if (!c.dering) {
+            EXPECT_LT(testsupport::maxAbsDiff(out, expected), 1e-3) << c.output;
+        }
+        std::printf("%s: mean %.3g max %.3g\n", c.output, testsupport::meanAbsDiff(out, expected),
+                    testsupport::maxAbsDiff(out, expected));
+        EXPECT_GT(testsupport::psnr(out, expected), 40.0) << c.output;
+    }
+}
