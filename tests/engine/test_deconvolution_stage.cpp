@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "deconvolution_stage.h"
+#include "progress.h"
+#include "test_support.h"
+#include "tiling.h"
+
+using imgproc::Image;
+
+namespace {
+
+// Collects what the stage writes to standard output, line by line.
+class CoutCapture {
+public:
+    CoutCapture() : old_(std::cout.rdbuf(buffer_.rdbuf())) {}
+    ~CoutCapture() { std::cout.rdbuf(old_); }
+    std::vector<std::string> lines() const {
+        std::vector<std::string> result;
+        std::istringstream in(buffer_.str());
+        for (std::string line; std::getline(in, line);) result.push_back(line);
+        return result;
+    }
+    std::string text() const { return buffer_.str(); }
+
+private:
+    std::ostringstream buffer_;
+    std::streambuf* old_;
+};
+
+std::vector<std::string> expectedLog(bool denoise, bool dering, const std::string& lambda,
+                                     unsigned quality) {
+    return {"Start deconvolution...",
+            "------------------------Deconvolution parameters---------------------------",
+            std::string("--- Denoise: ") + (denoise ? "true" : "false"),
+            std::string("--- Dering: ") + (dering ? "true" : "false"),
+            "--- Smooth term coefficient: " + lambda,
+            "--- Quality: " + std::to_string(quality),
+            "---------------------------------------------------------------------------",
+            "End of deconvolution.",
+            ""};
+}
+
+struct StageRun {
+    Image output;
+    int32_t progress = 0;
+    std::vector<std::string> log;
+};
+
+StageRun runStage(const Image& input, const Image& kernel, unsigned quality, bool dering,
+                  bool denoise, int32_t progressBefore = 0) {
+    StageRun run;
+    run.progress = progressBefore;
+    CoutCapture capture;
+    imgproc::deconvolveImage(input, kernel, quality, dering, denoise, imgproc::Processor::Cpu,
+                             0.0004f, run.output, &run.progress);
+    run.log = capture.lines();
+    return run;
+}
+
+Image smoothPicture(int rows, int cols, int channels) {
+    Image image(rows, cols, channels);
+    for (int y = 0; y < rows; ++y)
+        for (int x = 0; x < cols; ++x)
+            for (int c = 0; c < channels; ++c)
+                image.data[(static_cast<size_t>(y) * cols + x) * channels + c] =
+                    0.5f + 0.3f * std::sin(0.05f * x + 0.9f * c) * std::cos(0.07f * y);
+    return image;
+}
+
+Image boxKernel() { return testsupport::makeImage(3, 3, 1, std::vector<float>(9, 1.0f / 9.0f)); }
+
+Image columns(const Image& image, int begin, int end) {
+    Image block;
+    imgproc::cutTile(image, 0, image.height, begin, end, block);
+    return block;
+}
+
+struct GoldenCase {
+    const char* input;
+    const char* kernel;
+    const char* output;
+    unsigned quality;
+    bool dering;
+    bool denoise;
+    const char* lambdaText;
+};
+
+const GoldenCase kGoldenCases[] = {
+    {"camera_128_shake_01.pgm", "shake_01.f32", "deconvolve_camera_128_q1.f32", 1, false, false, "0.0004"},
+    {"camera_128_shake_01.pgm", "shake_01.f32", "deconvolve_camera_128_q1_dering.f32", 1, true, false, "0.0004"},
+    {"camera_128_shake_01.pgm", "shake_01.f32", "deconvolve_camera_128_q3.f32", 3, false, false, "0.0004"},
+    {"camera_128_shake_01.pgm", "shake_01.f32", "deconvolve_camera_128_q1_dering_denoise.f32", 1, true, true, "0.04"},
+    {"astronaut_96_shake_00.ppm", "shake_00.f32", "deconvolve_astronaut_96_q2_dering.f32", 2, true, false, "0.0004"},
+};
+
+}  // namespace
+
+class GoldenDeconvolution : public ::testing::TestWithParam<GoldenCase> {};
+
+TEST_P(GoldenDeconvolution, MatchesReference) {
+    const GoldenCase& c = GetParam();
+    const Image input = testsupport::readNetpbm(testsupport::dataPath(std::string("golden/") + c.input));
+    const Image kernel = testsupport::readF32(testsupport::dataPath(std::string("golden/") + c.kernel));
+    const Image expected = testsupport::readF32(testsupport::dataPath(std::string("golden/") + c.output));
+
+    const StageRun run = runStage(input, kernel, c.quality, c.dering, c.denoise);
+    EXPECT_EQ(run.log, expectedLog(c.denoise, c.dering, c.lambdaText, c.quality));
+    EXPECT_EQ(run.progress, 30);  // a small picture gets the smallest share, 0.3
+    ASSERT_EQ(run.output.width, expected.width);
+    ASSERT_EQ(run.output.height, expected.height);
+    ASSERT_EQ(run.output.channels, expected.channels);
+
+    EXPECT_LT(testsupport::meanAbsDiff(run.output, expected), 1e-4);
+    const double perValue = 1e-3;
+    if (!c.dering) {
+        EXPECT_LT(testsupport::maxAbsDiff(run.output, expected), perValue);
+    } else {
+        // The median works on 256 levels: a value near a level boundary may
+        // land one level (2/255 after the mapping back) away.
+        size_t off = 0;
+        for (size_t i = 0; i < run.output.size(); ++i)
+            if (std::fabs(run.output.data[i] - expected.data[i]) > perValue) ++off;
+        EXPECT_LE(off, run.output.size() / 200);
+        EXPECT_LT(testsupport::maxAbsDiff(run.output, expected), 2.0 / 255.0 + perValue);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Stage, GoldenDeconvolution, ::testing::ValuesIn(kGoldenCases));
+
+TEST(DeconvolutionStage, LogIsWrittenLineByLineAndFlushed) {
+    const Image picture = smoothPicture(40, 50, 1);
+    int32_t progress = 0;
+    Image output;
+    CoutCapture capture;
+    imgproc::deconvolveImage(picture, boxKernel(), 2, false, true, imgproc::Processor::Cpu, 0.0004f,
+                             output, &progress);
+    const std::string expected =
+        "Start deconvolution...\n"
+        "------------------------Deconvolution parameters---------------------------\n"
+        "--- Denoise: true\n"
+        "--- Dering: false\n"
+        "--- Smooth term coefficient: 0.04\n"
+        "--- Quality: 2\n"
+        "---------------------------------------------------------------------------\n"
+        "End of deconvolution.\n"
+        "\n";
+    EXPECT_EQ(capture.text(), expected);
+    EXPECT_EQ(output.channels, 1);
+    EXPECT_EQ(output.width, 50);
+    EXPECT_EQ(output.height, 40);
+}
+
+TEST(DeconvolutionStage, ColourPictureStaysInRange) {
+    // Three channels of a small picture: 10 + 10 + 10 of the bar.
+    const Image picture = smoothPicture(150, 200, 3);
+    const StageRun run = runStage(picture, boxKernel(), 1, true, false);
+    EXPECT_EQ(run.progress, 30);
+    ASSERT_EQ(run.output.channels, 3);
+    ASSERT_EQ(run.output.width, 200);
+    ASSERT_EQ(run.output.height, 150);
+    for (size_t i = 0; i < run.output.size(); ++i) {
+        ASSERT_GE(run.output.data[i], 0.0f);
+        ASSERT_LE(run.output.data[i], 1.0f);
+    }
+    // A smooth picture blurred by a small box comes back close to itself.
+    EXPECT_LT(testsupport::meanAbsDiff(run.output, picture), 0.01);
+}
+
+TEST(DeconvolutionStage, MegapixelGetsHalfTheBar) {
+    // 1000 x 1000 is the largest picture deconvolved whole whose share is
+    // above the 0.3 floor: 1 - 1,000,000 / (2 * 1000 * 1000) = 0.5.
+    const Image picture = smoothPicture(1000, 1000, 1);
+    const StageRun run = runStage(picture, boxKernel(), 1, false, false, 12);
+    EXPECT_EQ(run.progress, 62);
+    ASSERT_EQ(run.output.width, 1000);
+    ASSERT_EQ(run.output.height, 1000);
+}
+
+TEST(DeconvolutionStage, LargePictureIsDeconvolvedInBlendedTiles) {
+    // 1501 wide: one tile row, tiles over columns 0-1199 and 1000-1500, each
+    // with half of the 0.3 share.
+    const Image picture = smoothPicture(201, 1501, 1);
+    const Image kernel = boxKernel();
+    const StageRun tiled = runStage(picture, kernel, 1, true, false);
+    EXPECT_EQ(tiled.progress, 30);
+    EXPECT_EQ(tiled.log, expectedLog(false, true, "0.0004", 1));
+    ASSERT_EQ(tiled.output.width, 1501);
+    ASSERT_EQ(tiled.output.height, 201);
+    ASSERT_EQ(tiled.output.channels, 1);
+
+    // Each tile on its own is small enough to be deconvolved whole.
+    const Image left = runStage(columns(picture, 0, 1200), kernel, 1, true, false).output;
+    const Image right = runStage(columns(picture, 1000, 1501), kernel, 1, true, false).output;
+    for (int y = 0; y < 201; ++y) {
+        const float* row = tiled.output.data + static_cast<size_t>(y) * 1501;
+        for (int x = 0; x < 1000; ++x) ASSERT_EQ(row[x], left.data[y * 1200 + x]);
+        for (int x = 1000; x < 1200; ++x)
+            ASSERT_EQ(row[x], left.data[y * 1200 + x] * 0.5f + right.data[y * 501 + x - 1000] * 0.5f);
+        for (int x = 1200; x < 1501; ++x) ASSERT_EQ(row[x], right.data[y * 501 + x - 1000]);
+    }
+}
+
+TEST(DeconvolutionStage, LongThinPictureIsDeconvolvedWhole) {
+    // Shorter side 200 or less: the tile grid would be empty.
+    const Image picture = smoothPicture(120, 1600, 1);
+    const StageRun run = runStage(picture, boxKernel(), 1, false, false);
+    EXPECT_EQ(run.progress, 30);
+    ASSERT_EQ(run.output.width, 1600);
+    ASSERT_EQ(run.output.height, 120);
+    EXPECT_LT(testsupport::meanAbsDiff(run.output, picture), 0.01);
+}
