@@ -81,7 +81,6 @@ void boxFilter(const Image& image, int windowRows, int windowCols, Image& result
 
 void gaussianBlur(const Image& image, Image& result, float sigma) {
     Image blurred(image);
-    blurred.extra = 0;
     int32_t* sizes = gaussianBoxSizes(sigma);
     for (int i = 0; i < 3; ++i) {
         if (sizes[i] == 1) continue;
@@ -94,7 +93,6 @@ void gaussianBlur(const Image& image, Image& result, float sigma) {
 void shockFilter(const Image& image, int iterations, float step, float spacing,
                  Image& result) {
     Image current(image);
-    current.extra = 0;
     const size_t n = pixelCount(image);
     Image dxF, dyF, dxB, dyB, ixx, ixy, iyy;
     for (int it = 0; it < iterations; ++it) {

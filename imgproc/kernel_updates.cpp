@@ -1,5 +1,6 @@
 #include "kernel_updates.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
@@ -180,10 +181,12 @@ void KernelEstimator::updateLatent(const EstimationWorkspace& workspace, const I
                                    int height, int width, float deconvolutionSmoothTerm,
                                    Image& result) {
     FFTEngine& fft = *engine;
-    const size_t n = static_cast<size_t>(height) * static_cast<size_t>(width);
-
     Image spectrum;
     psfToOtf(fft, kernel, spectrum);
+    // The level loop passes the level picture's size, which is the engine's;
+    // the spectra never hold more than that.
+    const size_t n = std::min(static_cast<size_t>(height) * static_cast<size_t>(width),
+                              pixelCount(spectrum));
 
     const float* d = workspace.weightedPower.data;
     const float* g = workspace.gradientPower.data;
