@@ -180,9 +180,17 @@ void KernelEstimator::run(float scaleMapThreshold, float kernelSmoothTerm,
         storeProgress(progress, static_cast<int32_t>(percent));
     }
 
-    if (levels <= 0 && !kernels.empty()) {
+    if (kernels.empty() || coarserLevel == 0) return;
+    if (coarserLevel < 0) {
         // Nothing was estimated: hand back the kernel that leaves a picture as it is.
         fillCentredImpulse(kernels[0]);
+    } else {
+        // The finest level could not be estimated on: its kernel follows the
+        // finest one that was, as a coarser kernel seeds a finer level.
+        Image& finest = kernels[0];
+        resize(kernels[coarserLevel], finest.height, finest.width, finest);
+        clamp(finest, finest, 0.0f, 1.0f);
+        normalizeSum(finest, finest);
     }
 }
 

@@ -19,12 +19,6 @@ constexpr float kDeconvolutionSmoothTerm = 0.002f;
 constexpr float kKernelCutThreshold = 0.07f;
 constexpr int32_t kLongestWorkingSide = 1000;
 
-// Odd side at the picture's resolution for a side estimated at factor s.
-int32_t fullResolutionSide(int32_t side, float s) {
-    const int32_t grown = static_cast<int32_t>(static_cast<float>(side) / s);
-    return 2 * (grown / 2) + 1;
-}
-
 void logParameters(const Image& input, int32_t kernelHeight, int32_t kernelWidth,
                    uint32_t quality, bool estimateKernelSize, Processor processor,
                    float scaleMapThreshold, float gammaCorrection) {
@@ -51,6 +45,11 @@ void logParameters(const Image& input, int32_t kernelHeight, int32_t kernelWidth
 }
 
 }  // namespace
+
+int32_t fullResolutionKernelSide(int32_t side, float s) {
+    const int32_t grown = static_cast<int32_t>(static_cast<float>(side) / s);
+    return 2 * (grown / 2) + 1;
+}
 
 double kernelEstimationShare(int32_t width, int32_t height) {
     const double r = 1000000.0 / (2.0 * static_cast<double>(width) * static_cast<double>(height));
@@ -110,8 +109,8 @@ bool estimateKernelChecked(const Image& input, int32_t kernelHeight, int32_t ker
                    kKernelCutThreshold, progress, share, estimateKernelSize);
 
     const Image& finest = estimator->kernels[0];
-    int32_t outHeight = fullResolutionSide(finest.height, s);
-    int32_t outWidth = fullResolutionSide(finest.width, s);
+    int32_t outHeight = fullResolutionKernelSide(finest.height, s);
+    int32_t outWidth = fullResolutionKernelSide(finest.width, s);
     if (!estimateKernelSize) {
         // The user's size stands unless the picture could not hold it, in
         // which case the smaller kernel that was estimated is scaled back

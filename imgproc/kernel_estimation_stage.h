@@ -28,6 +28,10 @@ bool estimateKernelChecked(const Image& input, int32_t kernelHeight, int32_t ker
 // be set up.
 Processor usableProcessor(Processor processor);
 
+// Odd kernel side at the picture's resolution for a side estimated at the
+// resolution factor s: trunc(side / s), raised by one when even.
+int32_t fullResolutionKernelSide(int32_t side, float s);
+
 // Fraction of the progress bar that kernel estimation fills:
 // min(1,000,000 / (2 * width * height), 0.7).
 double kernelEstimationShare(int32_t width, int32_t height);

@@ -1,0 +1,182 @@
+// The engine entry end to end: real blurred photographs, pictures too small
+// to estimate on, kernels too large for the picture, and the processor choice.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "deblur.h"
+#include "kernel_cleanup.h"
+#include "kernel_estimation_stage.h"
+#include "progress.h"
+#include "test_support.h"
+
+namespace {
+
+using imgproc::Image;
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    std::string line;
+    while (std::getline(stream, line)) lines.push_back(line);
+    return lines;
+}
+
+struct DeblurRun {
+    Image output;
+    Image kernel;
+    int32_t progress = -7;
+    std::vector<std::string> log;
+};
+
+DeblurRun deblur(const Image& input, int kernelHeight, int kernelWidth, bool automatic,
+           imgproc::Processor processor = imgproc::Processor::Cpu, bool dering = false) {
+    DeblurRun run;
+    ::testing::internal::CaptureStdout();
+    imgproc::deblurImage(input, kernelHeight, kernelWidth, &run.progress, run.output, run.kernel, 1,
+                         dering, false, automatic, processor, 1.0f, 0.0004f, 1.0f);
+    run.log = splitLines(::testing::internal::GetCapturedStdout());
+    return run;
+}
+
+bool allInUnitRange(const Image& image) {
+    for (size_t i = 0; i < image.size(); ++i) {
+        if (!(image.data[i] >= 0.0f && image.data[i] <= 1.0f)) return false;
+    }
+    return true;
+}
+
+double sumOf(const Image& image) {
+    double sum = 0.0;
+    for (size_t i = 0; i < image.size(); ++i) sum += image.data[i];
+    return sum;
+}
+
+bool contains(const std::vector<std::string>& lines, const std::string& line) {
+    for (const auto& l : lines) {
+        if (l == line) return true;
+    }
+    return false;
+}
+
+struct PhotoCase {
+    const char* picture;
+    const char* kernel;
+    bool automatic;
+};
+
+class DeblurPhotograph : public ::testing::TestWithParam<PhotoCase> {};
+
+TEST_P(DeblurPhotograph, EstimatesASignificantKernelAndImprovesPsnr) {
+    const PhotoCase& c = GetParam();
+    const Image full = testsupport::readNetpbm(testsupport::dataPath(c.picture));
+    const Image sharp = testsupport::cropTopLeft(full, 256, 256, (full.height - 256) / 2,
+                                                 (full.width - 256) / 2);
+    const Image trueKernel = testsupport::readKernelText(testsupport::dataPath(c.kernel));
+    const Image blurred = testsupport::convolveReplicate(sharp, trueKernel);
+
+    const DeblurRun run = deblur(blurred, trueKernel.height, trueKernel.width, c.automatic);
+
+    EXPECT_TRUE(imgproc::isSignificantKernel(run.kernel));
+    EXPECT_NEAR(sumOf(run.kernel), 1.0, 1e-4);
+    EXPECT_EQ(run.kernel.height % 2, 1);
+    EXPECT_EQ(run.kernel.width % 2, 1);
+    if (!c.automatic) {
+        EXPECT_EQ(run.kernel.height, trueKernel.height);
+        EXPECT_EQ(run.kernel.width, trueKernel.width);
+    }
+    ASSERT_EQ(run.output.height, sharp.height);
+    ASSERT_EQ(run.output.width, sharp.width);
+    ASSERT_EQ(run.output.channels, sharp.channels);
+    EXPECT_TRUE(allInUnitRange(run.output));
+
+    const double before = testsupport::psnr(blurred, sharp);
+    const double after = testsupport::psnr(run.output, sharp);
+    EXPECT_GT(after, before) << "blurred " << before << " dB, deblurred " << after << " dB";
+    // A run that deconvolves fills the whole bar, less what truncation drops.
+    EXPECT_GE(imgproc::loadProgress(&run.progress), 98);
+    EXPECT_LE(imgproc::loadProgress(&run.progress), 100);
+    EXPECT_TRUE(contains(run.log, "End of deconvolution."));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RealPhotographs, DeblurPhotograph,
+    ::testing::Values(PhotoCase{"camera.pgm", "shake_01.txt", false},
+                      PhotoCase{"camera.pgm", "shake_01.txt", true},
+                      PhotoCase{"coffee.ppm", "shake_03.txt", false},
+                      PhotoCase{"coffee.ppm", "shake_03.txt", true}),
+    [](const auto& info) {
+        std::string name = info.param.picture;
+        name = name.substr(0, name.find('.'));
+        return name + (info.param.automatic ? "Auto" : "Given");
+    });
+
+TEST(DeblurEntry, EmptyPictureGivesEmptyResultsAtOnce) {
+    const DeblurRun run = deblur(Image(), 19, 19, true);
+    EXPECT_EQ(run.output.size(), 0u);
+    EXPECT_EQ(run.kernel.size(), 0u);
+    EXPECT_EQ(run.progress, 0);
+    EXPECT_TRUE(run.log.empty());
+}
+
+TEST(DeblurEntry, PictureTooSmallToEstimateIsReturnedUnchanged) {
+    const Image full = testsupport::readNetpbm(testsupport::dataPath("coffee.ppm"));
+    const Image tiny = testsupport::cropTopLeft(full, 12, 12, 200, 300);
+    for (bool automatic : {true, false}) {
+        const Image& input = automatic ? tiny : testsupport::cropTopLeft(full, 4, 9, 200, 300);
+        const DeblurRun run = deblur(input, 5, 5, automatic);
+        ASSERT_EQ(run.output.height, input.height);
+        ASSERT_EQ(run.output.width, input.width);
+        ASSERT_EQ(run.output.channels, 3);
+        EXPECT_EQ(testsupport::maxAbsDiff(run.output, input), 0.0);
+        // The centred one-pixel kernel: nothing was estimated.
+        ASSERT_EQ(run.kernel.channels, 1);
+        const size_t count = run.kernel.size();
+        ASSERT_GT(count, 0u);
+        for (size_t i = 0; i < count; ++i) {
+            EXPECT_EQ(run.kernel.data[i], i == count / 2 ? 1.0f : 0.0f);
+        }
+        EXPECT_EQ(run.progress, 0);
+        EXPECT_TRUE(contains(run.log, "\tskip"));
+        EXPECT_TRUE(contains(run.log, "End of kernel estimation."));
+        EXPECT_FALSE(contains(run.log, "Start deconvolution..."));
+    }
+}
+
+TEST(DeblurEntry, KernelsLargerThanThePictureGiveASaneResult) {
+    const Image full = testsupport::readNetpbm(testsupport::dataPath("astronaut.ppm"));
+    const Image picture = testsupport::cropTopLeft(full, 100, 100, 100, 200);
+    for (int side : {55, 351}) {
+        const DeblurRun run = deblur(picture, side, side, false, imgproc::Processor::Cpu, true);
+        ASSERT_EQ(run.output.height, 100);
+        ASSERT_EQ(run.output.width, 100);
+        EXPECT_TRUE(allInUnitRange(run.output)) << "side " << side;
+        // Estimated at the largest odd size within half the picture.
+        EXPECT_EQ(run.kernel.height, 49);
+        EXPECT_EQ(run.kernel.width, 49);
+        EXPECT_NEAR(sumOf(run.kernel), 1.0, 1e-4);
+        EXPECT_TRUE(contains(run.log, "--- Kernel size: " + std::to_string(side) + "*" +
+                                          std::to_string(side)));
+        EXPECT_TRUE(contains(run.log, "\tKernel size: 49*49"));
+    }
+}
+
+TEST(DeblurEntry, LogNamesOnlyAProcessorThatRuns) {
+    const Image full = testsupport::readNetpbm(testsupport::dataPath("camera.pgm"));
+    const Image picture = testsupport::cropTopLeft(full, 40, 40, 200, 200);
+    const bool gpuUsable = imgproc::usableProcessor(imgproc::Processor::Gpu) != imgproc::Processor::Cpu;
+    for (int choice : {0, 1, 2, 5}) {
+        const auto processor = static_cast<imgproc::Processor>(choice);
+        const DeblurRun run = deblur(picture, 5, 5, false, processor);
+        ASSERT_FALSE(run.log.empty());
+        const bool gpu = choice != 0 && gpuUsable;
+        EXPECT_EQ(run.log[0], gpu ? "Using GPU..." : "Using CPU...") << "processor " << choice;
+        EXPECT_EQ(run.output.height, 40);
+        EXPECT_TRUE(allInUnitRange(run.output));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,220 @@
+// The per-level estimation loop and the kernel-estimation stage around it:
+// iteration schedule, skipped levels, progress and the sizes handed back.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "geometry.h"
+#include "kernel_estimation_stage.h"
+#include "kernel_estimator.h"
+#include "progress.h"
+#include "test_support.h"
+
+namespace {
+
+using imgproc::Image;
+using imgproc::KernelEstimator;
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    std::string line;
+    while (std::getline(stream, line)) lines.push_back(line);
+    return lines;
+}
+
+// The photograph stretched to the wanted size (values in [0, 1], real edges).
+Image photograph(int rows, int cols) {
+    const Image camera = testsupport::readNetpbm(testsupport::dataPath("camera.pgm"));
+    Image picture;
+    imgproc::resize(camera, rows, cols, picture);
+    return picture;
+}
+
+double sumOf(const Image& image) {
+    double sum = 0.0;
+    for (size_t i = 0; i < image.size(); ++i) sum += image.data[i];
+    return sum;
+}
+
+bool isCentredImpulse(const Image& kernel) {
+    const size_t count = static_cast<size_t>(kernel.width) * kernel.height;
+    for (size_t i = 0; i < count; ++i) {
+        if (kernel.data[i] != (i == count / 2 ? 1.0f : 0.0f)) return false;
+    }
+    return true;
+}
+
+TEST(LevelIterations, FollowTheScheduleFromCoarsestToFinest) {
+    const struct {
+        int levels;
+        unsigned quality;
+        std::vector<int> iterations;  // coarsest first
+    } table[] = {
+        {1, 1, {5}},
+        {1, 3, {9}},
+        {2, 1, {9, 5}},
+        {2, 2, {11, 7}},
+        {2, 3, {13, 9}},
+        {5, 1, {9, 9, 8, 7, 5}},
+        {5, 2, {11, 10, 9, 8, 7}},
+        {5, 3, {13, 12, 11, 10, 9}},
+        {8, 1, {9, 9, 8, 8, 7, 7, 6, 5}},
+        {8, 2, {11, 11, 10, 10, 9, 8, 8, 7}},
+        {8, 3, {13, 13, 12, 11, 10, 10, 9, 9}},
+        {10, 1, {9, 9, 9, 8, 8, 7, 7, 7, 6, 5}},
+        {10, 2, {11, 11, 10, 10, 9, 9, 8, 8, 7, 7}},
+        {10, 3, {13, 13, 12, 12, 11, 10, 10, 9, 9, 9}},
+    };
+    for (const auto& row : table) {
+        std::vector<int> got;
+        for (int l = row.levels - 1; l >= 0; --l) {
+            got.push_back(imgproc::levelIterations(l, row.levels, row.quality));
+        }
+        EXPECT_EQ(got, row.iterations) << "L = " << row.levels << ", q = " << row.quality;
+    }
+}
+
+TEST(EstimationLoop, AutomaticSizeSkipsTheCoarsestLevelOf750x1000) {
+    KernelEstimator estimator(photograph(750, 1000), 0.618f, 1, true);
+    estimator.prepare(1.0f);
+    ASSERT_EQ(estimator.levels, 10);
+
+    int32_t progress = 99;
+    ::testing::internal::CaptureStdout();
+    estimator.run(1.0f, 40.0f, 0.002f, 0.07f, &progress, 0.5f, true);
+    const std::vector<std::string> log = splitLines(::testing::internal::GetCapturedStdout());
+
+    ASSERT_GE(log.size(), 6u);
+    const std::vector<std::string> head(log.begin(), log.begin() + 6);
+    EXPECT_EQ(head, (std::vector<std::string>{"Level: 9", "\tskip", "Level: 8",
+                                              "\tKernel size: 5*5", "\tImage size: 15*21",
+                                              "\tNumber of iterations: 9"}));
+    EXPECT_EQ(log.size(), 2u + 9u * 4u);
+    EXPECT_EQ(log[log.size() - 4], "Level: 0");
+    EXPECT_EQ(log[log.size() - 2], "\tImage size: 750*1000");
+    EXPECT_EQ(log.back(), "\tNumber of iterations: 5");
+    EXPECT_EQ(estimator.levels, 9);
+    EXPECT_EQ(imgproc::loadProgress(&progress), 50);
+
+    const Image& kernel = estimator.kernels[0];
+    EXPECT_EQ(kernel.height % 2, 1);
+    EXPECT_EQ(kernel.width % 2, 1);
+    EXPECT_NEAR(sumOf(kernel), 1.0, 1e-4);
+    // The estimator keeps the finest level's engine for its destructor.
+    ASSERT_NE(estimator.engine, nullptr);
+    EXPECT_EQ(estimator.engine->rows, 750);
+    EXPECT_EQ(estimator.engine->cols, 1000);
+}
+
+TEST(EstimationLoop, SingleRemainingLevelStartsFromThePicture) {
+    // 20 x 20 with a 5 x 5 kernel: levels 2 (7 x 7) and 1 (12 x 12) are too small.
+    KernelEstimator estimator(photograph(20, 20), 0.618f, 3, true);
+    estimator.prepare(1.0f);
+    ASSERT_EQ(estimator.levels, 3);
+
+    int32_t progress = 0;
+    ::testing::internal::CaptureStdout();
+    estimator.run(1.0f, 40.0f, 0.002f, 0.07f, &progress, 0.7f, true);
+    const std::vector<std::string> log = splitLines(::testing::internal::GetCapturedStdout());
+
+    EXPECT_EQ(log, (std::vector<std::string>{"Level: 2", "\tskip", "Level: 1", "\tskip",
+                                             "Level: 0", "\tKernel size: 5*5",
+                                             "\tImage size: 20*20",
+                                             "\tNumber of iterations: 9"}));
+    EXPECT_EQ(estimator.levels, 1);
+    EXPECT_EQ(imgproc::loadProgress(&progress), 70);
+}
+
+TEST(EstimationLoop, EveryLevelSkippedLeavesTheCentredImpulse) {
+    KernelEstimator estimator(photograph(14, 14), 0.618f, 1, true);
+    estimator.prepare(1.0f);
+    ASSERT_EQ(estimator.levels, 2);
+
+    int32_t progress = 42;
+    ::testing::internal::CaptureStdout();
+    estimator.run(1.0f, 40.0f, 0.002f, 0.07f, &progress, 0.7f, true);
+    const std::vector<std::string> log = splitLines(::testing::internal::GetCapturedStdout());
+
+    EXPECT_EQ(log, (std::vector<std::string>{"Level: 1", "\tskip", "Level: 0", "\tskip"}));
+    EXPECT_EQ(estimator.levels, 0);
+    EXPECT_EQ(imgproc::loadProgress(&progress), 0);
+    ASSERT_EQ(estimator.kernels[0].height, 3);
+    EXPECT_TRUE(isCentredImpulse(estimator.kernels[0]));
+}
+
+TEST(EstimationLoop, GivenSizeSkipsLevelsSmallerThanTheFilters) {
+    // 40 x 40 with 9 x 9: levels 0..3 of 40, 24, 15, 9 and a 4 x 4 level 4.
+    KernelEstimator estimator(photograph(40, 40), 9, 9, 0.618f, 1, true);
+    estimator.prepare(1.0f);
+    ASSERT_EQ(estimator.levels, 4);
+    // A finer level that cannot hold its kernel is skipped too, and the
+    // finest kernel then follows the finest one estimated.
+    estimator.images[0] = photograph(4, 4);
+
+    int32_t progress = 0;
+    ::testing::internal::CaptureStdout();
+    estimator.run(1.0f, 40.0f, 0.002f, 0.07f, &progress, 0.7f, false);
+    const std::vector<std::string> log = splitLines(::testing::internal::GetCapturedStdout());
+
+    ASSERT_EQ(log.size(), 3u * 4u + 2u);
+    EXPECT_EQ(log[0], "Level: 3");
+    EXPECT_EQ(log[1], "\tKernel size: 3*3");
+    EXPECT_EQ(log[2], "\tImage size: 9*9");
+    EXPECT_EQ(log[3], "\tNumber of iterations: 9");
+    EXPECT_EQ(log[12], "Level: 0");
+    EXPECT_EQ(log[13], "\tskip");
+    EXPECT_EQ(estimator.levels, 3);
+    // Level 0 is skipped after the others, so L stays 4 up to level 1:
+    // trunc((3/4)^2 * 100 * 0.7) = 39.
+    EXPECT_EQ(imgproc::loadProgress(&progress), 39);
+    EXPECT_EQ(estimator.kernels[0].height, 9);
+    EXPECT_NEAR(sumOf(estimator.kernels[0]), 1.0, 1e-4);
+}
+
+TEST(KernelEstimationStage, ProgressShares) {
+    EXPECT_DOUBLE_EQ(imgproc::kernelEstimationShare(999, 999), 1000000.0 / 1996002.0);
+    EXPECT_DOUBLE_EQ(imgproc::kernelEstimationShare(1000, 1000), 0.5);
+    EXPECT_DOUBLE_EQ(imgproc::kernelEstimationShare(600, 600), 0.7);
+    EXPECT_DOUBLE_EQ(imgproc::kernelEstimationShare(4000, 3000), 1000000.0 / 24000000.0);
+    EXPECT_DOUBLE_EQ(imgproc::kernelEstimationShare(2000, 1500), 1.0 / 6.0);
+}
+
+TEST(KernelEstimationStage, KernelSidesGrowBackToThePicturesResolution) {
+    const float third = static_cast<float>(1000.0 / 3000.0);
+    EXPECT_EQ(imgproc::fullResolutionKernelSide(25, third), 75);
+    EXPECT_EQ(imgproc::fullResolutionKernelSide(31, third), 93);
+    EXPECT_EQ(imgproc::fullResolutionKernelSide(17, 1.0f), 17);
+    EXPECT_EQ(imgproc::fullResolutionKernelSide(4, 0.5f), 9);
+}
+
+TEST(KernelEstimationStage, LargePictureIsEstimatedAtReducedResolution) {
+    // 3000 wide, 2000 high: worked at 1000 x 666, the given 19 x 19 becomes 6 x 6
+    // (estimated as 7 x 7) and comes back as 19 x 19.
+    const Image picture = photograph(2000, 3000);
+    Image kernel;
+    int32_t progress = 0;
+    ::testing::internal::CaptureStdout();
+    imgproc::estimateKernel(picture, 19, 19, kernel, 1, false, imgproc::Processor::Cpu, 1.0f,
+                            1.0f, &progress);
+    const std::vector<std::string> log = splitLines(::testing::internal::GetCapturedStdout());
+
+    ASSERT_GE(log.size(), 8u);
+    EXPECT_EQ(log[3], "--- Blur image size: 2000*3000");
+    EXPECT_EQ(log[5], "--- Kernel size: 19*19");
+    EXPECT_EQ(log[log.size() - 6], "Level: 0");
+    EXPECT_EQ(log[log.size() - 5], "\tKernel size: 7*7");
+    EXPECT_EQ(log[log.size() - 4], "\tImage size: 666*1000");
+    EXPECT_EQ(log[log.size() - 2], "End of kernel estimation.");
+    EXPECT_EQ(log.back(), "");
+    // trunc(100 * 1,000,000 / 12,000,000)
+    EXPECT_EQ(imgproc::loadProgress(&progress), 8);
+    EXPECT_EQ(kernel.height, 19);
+    EXPECT_EQ(kernel.width, 19);
+    EXPECT_NEAR(sumOf(kernel), 1.0, 1e-5);
+}
+
+}  // namespace

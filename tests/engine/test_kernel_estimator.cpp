@@ -1,0 +1,141 @@
+// Construction of the kernel estimator: level count, pyramid and kernel sizes.
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "kernel_estimator.h"
+
+namespace {
+
+using imgproc::Image;
+using imgproc::KernelEstimator;
+
+Image flatPicture(int rows, int cols, int channels, float value) {
+    Image image(rows, cols, channels);
+    for (size_t i = 0; i < image.size(); ++i) image.data[i] = value;
+    return image;
+}
+
+using Size = std::pair<int, int>;  // rows, cols
+
+void expectPyramid(const KernelEstimator& estimator, const std::vector<Size>& pictures,
+                   const std::vector<Size>& kernels) {
+    ASSERT_EQ(estimator.levels, static_cast<int>(pictures.size()));
+    ASSERT_EQ(estimator.images.size(), pictures.size());
+    ASSERT_EQ(estimator.kernels.size(), kernels.size());
+    for (size_t l = 0; l < pictures.size(); ++l) {
+        EXPECT_EQ(Size(estimator.images[l].height, estimator.images[l].width), pictures[l])
+            << "picture of level " << l;
+        EXPECT_EQ(estimator.images[l].channels, 1);
+        EXPECT_EQ(Size(estimator.kernels[l].height, estimator.kernels[l].width), kernels[l])
+            << "kernel of level " << l;
+        EXPECT_EQ(estimator.kernels[l].channels, 1);
+    }
+}
+
+TEST(PyramidLevelCount, FollowsTheLevelTable) {
+    const struct {
+        int low, high, levels;
+    } table[] = {{1, 1, -1},    {2, 2, 1},     {3, 4, 2},     {5, 7, 3},     {8, 12, 4},
+                 {13, 20, 5},   {21, 33, 6},   {34, 53, 7},   {54, 87, 8},   {88, 140, 9},
+                 {141, 228, 10}, {229, 369, 11}, {370, 597, 12}};
+    for (const auto& row : table) {
+        for (int m = row.low; m <= row.high; ++m) {
+            EXPECT_EQ(imgproc::pyramidLevelCount(m, 0.618f), row.levels) << "m = " << m;
+        }
+    }
+}
+
+TEST(KernelEstimatorConstruction, AutomaticSizeIsAFifthOfEachSideMadeOdd) {
+    const KernelEstimator wide(flatPicture(750, 1000, 1, 0.5f), 0.618f, 1, true);
+    EXPECT_EQ(wide.kernelHeight, 151);
+    EXPECT_EQ(wide.kernelWidth, 201);
+    const KernelEstimator tall(flatPicture(600, 14, 1, 0.5f), 0.618f, 1, true);
+    EXPECT_EQ(tall.kernelHeight, 121);
+    EXPECT_EQ(tall.kernelWidth, 3);
+    EXPECT_EQ(wide.engineName, "FFTW");
+    EXPECT_EQ(wide.engine, nullptr);
+
+    const KernelEstimator given(flatPicture(40, 40, 3, 0.5f), 20, 10, 0.618f, 2, false);
+    EXPECT_EQ(given.kernelHeight, 20);  // even sizes are made odd per level, not here
+    EXPECT_EQ(given.kernelWidth, 10);
+    EXPECT_EQ(given.engineName, "CUFFT");
+}
+
+TEST(KernelEstimatorPyramid, GivenNineteenOn600x800) {
+    KernelEstimator estimator(flatPicture(600, 800, 1, 0.5f), 19, 19, 0.618f, 1, true);
+    estimator.prepare(1.0f);
+    expectPyramid(estimator, {{600, 800}, {370, 494}, {229, 305}, {141, 188}, {87, 116}},
+                  {{19, 19}, {13, 13}, {9, 9}, {5, 5}, {3, 3}});
+}
+
+TEST(KernelEstimatorPyramid, GivenThirtyThreeByFiftyFiveOn480x640) {
+    KernelEstimator estimator(flatPicture(480, 640, 3, 0.5f), 33, 55, 0.618f, 1, true);
+    estimator.prepare(1.0f);
+    expectPyramid(estimator,
+                  {{480, 640}, {296, 395}, {183, 244}, {113, 151}, {70, 93}, {43, 57}, {26, 35},
+                   {16, 22}},
+                  {{33, 55}, {21, 35}, {13, 23}, {9, 13}, {5, 9}, {3, 5}, {3, 5}, {3, 3}});
+}
+
+TEST(KernelEstimatorPyramid, AutomaticOn750x1000) {
+    KernelEstimator estimator(flatPicture(750, 1000, 1, 0.5f), 0.618f, 1, true);
+    estimator.prepare(1.0f);
+    expectPyramid(estimator,
+                  {{750, 1000}, {463, 618}, {286, 381}, {177, 236}, {109, 145}, {67, 90},
+                   {41, 55}, {25, 34}, {15, 21}, {9, 13}},
+                  {{151, 201}, {95, 125}, {59, 77}, {37, 49}, {23, 31}, {15, 19}, {9, 13},
+                   {7, 7}, {5, 5}, {3, 3}});
+}
+
+TEST(KernelEstimatorPyramid, EvenGivenSizeIsEstimatedOneLarger) {
+    KernelEstimator estimator(flatPicture(100, 100, 1, 0.5f), 20, 20, 0.618f, 1, true);
+    estimator.prepare(1.0f);
+    EXPECT_EQ(estimator.levels, 5);
+    EXPECT_EQ(estimator.kernels[0].height, 21);
+    EXPECT_EQ(estimator.kernels[0].width, 21);
+}
+
+TEST(KernelEstimatorPyramid, GreyPictureTakesTheGammaPathAndIsCappedAtOne) {
+    Image picture = flatPicture(30, 30, 1, 0.25f);
+    picture.data[0] = 1.5f;
+    KernelEstimator estimator(picture, 3, 3, 0.618f, 1, true);
+    estimator.prepare(2.0f);
+    EXPECT_FLOAT_EQ(estimator.images[0].data[0], 1.0f);
+    EXPECT_FLOAT_EQ(estimator.images[0].data[1], 0.0625f);
+}
+
+TEST(KernelEstimatorSizes, TinySidesAreRaisedToThree) {
+    // A given 3 x 3 kernel scaled down on a large picture arrives as 1 or 0;
+    // the automatic size of a picture under 10 pixels is 1.
+    KernelEstimator given(flatPicture(40, 60, 1, 0.5f), 0, 1, 0.618f, 1, true);
+    given.prepare(1.0f);
+    EXPECT_EQ(given.kernelHeight, 3);
+    EXPECT_EQ(given.kernelWidth, 3);
+    EXPECT_EQ(given.levels, 2);
+
+    KernelEstimator automatic(flatPicture(9, 9, 1, 0.5f), 0.618f, 1, true);
+    EXPECT_EQ(automatic.kernelHeight, 1);
+    automatic.prepare(1.0f);
+    EXPECT_EQ(automatic.kernelHeight, 3);
+    EXPECT_EQ(automatic.levels, 2);
+    EXPECT_EQ(automatic.kernels.size(), 2u);
+}
+
+TEST(KernelEstimatorSizes, KernelsLargerThanHalfThePictureAreReducedToFit) {
+    KernelEstimator large(flatPicture(100, 120, 3, 0.5f), 55, 351, 0.618f, 1, true);
+    large.prepare(1.0f);
+    EXPECT_EQ(large.kernelHeight, 49);
+    EXPECT_EQ(large.kernelWidth, 49);
+    EXPECT_EQ(large.kernels[0].height, 49);
+    EXPECT_EQ(large.kernels[0].width, 49);
+
+    // A kernel at half the picture's side is kept as it is.
+    KernelEstimator fits(flatPicture(100, 100, 1, 0.5f), 49, 31, 0.618f, 1, true);
+    fits.prepare(1.0f);
+    EXPECT_EQ(fits.kernelHeight, 49);
+    EXPECT_EQ(fits.kernelWidth, 31);
+}
+
+}  // namespace
