@@ -152,13 +152,15 @@ float quickSelect(float* values, int lo, int hi, int k) {
 
 float orientationThreshold(const Image& hx, const Image& hy, const Image& map, int count) {
     const size_t n = pixelCount(hx);
-    std::vector<float> bins[4];
-    for (auto& bin : bins) bin.reserve(n / 2 + 1);
-    for (size_t i = 0; i < n; ++i) {
+    // The orientation of every pixel first (the costly part, independent per
+    // pixel), then the bins filled in pixel order.
+    std::vector<unsigned char> binOf(n);
+#pragma omp parallel for schedule(static) if (n >= kParallelMinimum)
+    for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(n); ++i) {
         float theta = static_cast<float>(
             std::atan2(static_cast<double>(hy.data[i]), static_cast<double>(hx.data[i])));
         if (theta < 0.0f) theta = theta + 3.1415927f;
-        int b;
+        unsigned char b;
         if (theta < 0.7853982f) {
             b = 0;
         } else if (theta < 1.5707964f) {
@@ -168,8 +170,14 @@ float orientationThreshold(const Image& hx, const Image& hy, const Image& map, i
         } else {
             b = 3;
         }
-        bins[b].push_back(map.data[i]);
+        binOf[i] = b;
     }
+    size_t sizes[4] = {0, 0, 0, 0};
+    for (size_t i = 0; i < n; ++i) ++sizes[binOf[i]];
+    std::vector<float> bins[4];
+    for (int b = 0; b < 4; ++b) bins[b].reserve(sizes[b]);
+    for (size_t i = 0; i < n; ++i) bins[binOf[i]].push_back(map.data[i]);
+
     float smallest = 0.0f;
     for (int b = 0; b < 4; ++b) {
         const int size = static_cast<int>(bins[b].size());
