@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include <omp.h>
 
@@ -81,6 +82,7 @@ MedianHistogram::~MedianHistogram() { delete[] bins; }
 
 void MedianHistogram::fill() {
     std::fill(bins, bins + binCount, 0);
+    std::fill(std::begin(groups), std::end(groups), 0);
     total = 0;
     const int32_t channels = levels.channels;
     for (int32_t row = top; row <= bottom; ++row) {
@@ -125,11 +127,19 @@ void MedianHistogram::moveUp() {
 }
 
 int32_t MedianHistogram::median() const {
+    // The first level at which the running count from level 0 reaches half;
+    // whole groups of 16 levels that stay below it are skipped at once.
     const int32_t half = total / 2;
     int32_t sum = 0;
-    for (int32_t level = 0; level < binCount; ++level) {
-        sum += bins[level];
-        if (sum >= half) return level;
+    for (int32_t group = 0; group < 16; ++group) {
+        if (sum + groups[group] < half) {
+            sum += groups[group];
+            continue;
+        }
+        for (int32_t level = group * 16; level < group * 16 + 16; ++level) {
+            sum += bins[level];
+            if (sum >= half) return level;
+        }
     }
     return 0;
 }

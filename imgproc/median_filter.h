@@ -50,8 +50,10 @@ public:
     static int32_t levelOfValue(float v);
 
 private:
-    void add(int32_t level) { ++bins[level]; ++total; }
-    void remove(int32_t level) { --bins[level]; --total; }
+    // Counts per group of 16 levels, so that median() skips whole groups.
+    int32_t groups[16] = {};
+    void add(int32_t level) { ++bins[level]; ++groups[level >> 4]; ++total; }
+    void remove(int32_t level) { --bins[level]; --groups[level >> 4]; --total; }
     int32_t levelAt(int32_t row, int32_t column) const;
 };
 
