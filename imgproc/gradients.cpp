@@ -1,6 +1,7 @@
 #include "gradients.h"
 
 #include <utility>
+#include <vector>
 
 namespace imgproc {
 
@@ -99,23 +100,37 @@ void shrunkGradientDivergence(const Image& src, float tau, Image& v) {
     if (W <= 0 || H <= 0) return;
     const float* s = src.data;
     float* out = v.data;
-#pragma omp parallel for schedule(static) if (static_cast<int64_t>(W) * H > 65536)
-    for (int32_t r = 0; r < H; ++r) {
-        const float* row = s + static_cast<size_t>(r) * W;
-        const float* below = s + static_cast<size_t>(r + 1 < H ? r + 1 : H - 1) * W;
-        const float* above = s + static_cast<size_t>(r > 0 ? r - 1 : 0) * W;
-        float* o = out + static_cast<size_t>(r) * W;
-        // wx(r, max(c - 1, 0)) carried along the row.
-        float previousWx = shrink(row[W > 1 ? 1 : 0] - row[0], tau);
-        for (int32_t c = 0; c < W; ++c) {
-            const float wx = shrink(row[c + 1 < W ? c + 1 : W - 1] - row[c], tau);
-            const float wy = shrink(below[c] - row[c], tau);
-            // wy(max(r - 1, 0), c)
-            const float wyAbove = r > 0 ? shrink(row[c] - above[c], tau) : wy;
-            const float ax = wx - previousWx;
-            const float ay = wy - wyAbove;
-            o[c] = -ax - ay;
-            previousWx = wx;
+#pragma omp parallel if (static_cast<int64_t>(W) * H > 65536)
+    {
+        // Shrunk gradients of one row, and the vertical one of the row above.
+        std::vector<float> wx(static_cast<size_t>(W));
+        std::vector<float> wy(static_cast<size_t>(W));
+        std::vector<float> wyAbove(static_cast<size_t>(W));
+#pragma omp for schedule(static)
+        for (int32_t r = 0; r < H; ++r) {
+            const float* row = s + static_cast<size_t>(r) * W;
+            const float* below = s + static_cast<size_t>(r + 1 < H ? r + 1 : H - 1) * W;
+            const float* above = s + static_cast<size_t>(r > 0 ? r - 1 : 0) * W;
+            float* o = out + static_cast<size_t>(r) * W;
+            for (int32_t c = 0; c + 1 < W; ++c) wx[c] = shrink(row[c + 1] - row[c], tau);
+            wx[W - 1] = shrink(row[W - 1] - row[W - 1], tau);
+            for (int32_t c = 0; c < W; ++c) wy[c] = shrink(below[c] - row[c], tau);
+            // wy(max(r - 1, 0), c): the first row differences itself.
+            if (r > 0) {
+                for (int32_t c = 0; c < W; ++c) wyAbove[c] = shrink(row[c] - above[c], tau);
+            } else {
+                for (int32_t c = 0; c < W; ++c) wyAbove[c] = wy[c];
+            }
+            {
+                const float ax = wx[0] - wx[0];
+                const float ay = wy[0] - wyAbove[0];
+                o[0] = -ax - ay;
+            }
+            for (int32_t c = 1; c < W; ++c) {
+                const float ax = wx[c] - wx[c - 1];
+                const float ay = wy[c] - wyAbove[c];
+                o[c] = -ax - ay;
+            }
         }
     }
 }

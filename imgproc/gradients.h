@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 #include "image.h"
 
 namespace imgproc {
@@ -14,11 +16,12 @@ void backwardGradient(const Image& src, Image& dx, Image& dy);
 // cross difference.
 void secondDerivatives(const Image& src, Image& dxx, Image& dxy, Image& dyy);
 
-// Soft threshold sign(v) * max(|v| - tau, 0).
+// Soft threshold sign(v) * max(|v| - tau, 0) (branch-free, so sweeps vectorise;
+// a zero input may come back as -0, which compares and adds like 0).
 inline float shrink(float v, float tau) {
-    float m = (v < 0.0f ? -v : v) - tau;
+    float m = std::fabs(v) - tau;
     m = m > 0.0f ? m : 0.0f;
-    return v > 0.0f ? m : (v < 0.0f ? -m : 0.0f);
+    return std::copysign(m, v);
 }
 
 // The solvers' per-pass gradient step in one sweep: with (gx, gy) the forward
