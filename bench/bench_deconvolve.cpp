@@ -164,28 +164,35 @@ imgproc::Image blur(const imgproc::Image& sharp, const imgproc::Image& kernel) {
     return blurred;
 }
 
-struct Inputs {
-    imgproc::Image kernel;
-    imgproc::Image crop1000;
-    imgproc::Image large;
-};
+const imgproc::Image& blurKernel() {
+    static const imgproc::Image kernel = readKernel(std::string(VANTREL_TEST_DATA) + "/shake_03.txt");
+    return kernel;
+}
 
-const Inputs& inputs() {
-    static const Inputs instance = [] {
-        Inputs in;
-        const std::string data = VANTREL_TEST_DATA;
-        in.kernel = readKernel(data + "/shake_03.txt");
-        const imgproc::Image retina = readPpm(data + "/retina.ppm");
+const imgproc::Image& retina() {
+    static const imgproc::Image picture = readPpm(std::string(VANTREL_TEST_DATA) + "/retina.ppm");
+    return picture;
+}
+
+// Each input is made on first use, so a run of one case pays only for its own.
+const imgproc::Image& crop1000() {
+    static const imgproc::Image picture = [] {
+        const imgproc::Image& full = retina();
+        const int top = (full.height - 1000) / 2, left = (full.width - 1000) / 2;
         imgproc::Image crop;
-        const int top = (retina.height - 1000) / 2, left = (retina.width - 1000) / 2;
-        imgproc::crop(retina, top, retina.height - 1000 - top, left, retina.width - 1000 - left, crop);
-        in.crop1000 = blur(crop, in.kernel);
-        imgproc::Image enlarged;
-        imgproc::resize(retina, 2000, 3000, enlarged);
-        in.large = blur(enlarged, in.kernel);
-        return in;
+        imgproc::crop(full, top, full.height - 1000 - top, left, full.width - 1000 - left, crop);
+        return blur(crop, blurKernel());
     }();
-    return instance;
+    return picture;
+}
+
+const imgproc::Image& large3000x2000() {
+    static const imgproc::Image picture = [] {
+        imgproc::Image enlarged;
+        imgproc::resize(retina(), 2000, 3000, enlarged);
+        return blur(enlarged, blurKernel());
+    }();
+    return picture;
 }
 
 // ---------------------------------------------------------------- cases
@@ -198,12 +205,12 @@ struct Case {
 };
 
 void runStage(const Case& c) {
-    const Inputs& in = inputs();
+    const imgproc::Image& picture = c.large ? large3000x2000() : crop1000();
     std::ostringstream log;
     std::streambuf* old = std::cout.rdbuf(log.rdbuf());
     imgproc::Image output;
     int32_t progress = 0;
-    imgproc::deconvolveImage(c.large ? in.large : in.crop1000, in.kernel, c.quality, c.dering,
+    imgproc::deconvolveImage(picture, blurKernel(), c.quality, c.dering,
                              c.denoise, imgproc::Processor::Cpu, 0.0004f, output, &progress);
     std::cout.rdbuf(old);
     benchmark::DoNotOptimize(output.data);
@@ -250,7 +257,6 @@ double peakMegabytes() {
 }
 
 void BM_Deconvolve(benchmark::State& state, Case c) {
-    inputs();
     const auto counts = recordTransforms(c);
     long transforms = 0;
     for (const auto& entry : counts) transforms += entry.second.executions;
