@@ -1,0 +1,72 @@
+#pragma once
+
+// Shared by the main-window tests: the friend that reaches the window's inner
+// state, and settings kept away from the user's own.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProgressBar>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+
+#include "actions.h"
+#include "main_window.h"
+
+class DeblurWorker;
+class ImageView;
+class ParameterBar;
+
+struct ClarnexTestAccess
+{
+    static WorkState state(Clarnex& w) { return w.state; }
+    static void setState(Clarnex& w, WorkState s) { w.setState(s); }
+    static void setControlsEnabled(Clarnex& w, bool f) { w.setControlsEnabled(f); }
+    static Ui::DeblurUIActions& actions(Clarnex& w) { return w.actions; }
+    static ImageView* view(Clarnex& w) { return w.imageView; }
+    static ParameterBar* bar(Clarnex& w) { return w.parameterBar; }
+    static QProgressBar* progressBar(Clarnex& w) { return w.progressBar; }
+    static QTimer* timer(Clarnex& w) { return w.progressTimer; }
+    static int& progress(Clarnex& w) { return w.progress; }
+    static int& ticks(Clarnex& w) { return w.progressTicks; }
+    static QImage& input(Clarnex& w) { return w.inputImage; }
+    static QImage& result(Clarnex& w) { return w.resultImage; }
+    static unsigned quality(Clarnex& w) { return w.quality; }
+    static bool isFirst(Clarnex& w) { return w.isFirst; }
+    static bool tutorialRunning(Clarnex& w) { return w.tutorialRunning; }
+    static void setTutorialRunning(Clarnex& w, bool on) { w.tutorialRunning = on; }
+    static TutorialWizard* wizard(Clarnex& w) { return w.tutorialWizard; }
+    static QPoint pressPosition(Clarnex& w) { return w.pressPosition; }
+    static DeblurWorker* worker(Clarnex& w) { return w.worker; }
+    static QString currentFile(Clarnex& w) { return w.currentFile; }
+    static QString statusText(Clarnex& w) { return w.statusBar()->currentMessage(); }
+    static QToolBar* toolBar(Clarnex& w) { return w.findChild<QToolBar*>("toolBar"); }
+};
+
+using Access = ClarnexTestAccess;
+
+// Points the settings store at a temporary folder; call before any window
+// (or other QSettings) exists. The user's real settings are never touched.
+inline bool redirectSettings(const QTemporaryDir& dir)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+    return QSettings("VANTREL", "Tolvane").fileName().startsWith(dir.path());
+}
+
+// Empties the store and writes the given option values (and isFirst false
+// unless given), so every window starts from a known store.
+inline void resetSettings(const QVariantMap& options = {}, bool isFirst = false)
+{
+    QSettings store("VANTREL", "Tolvane");
+    store.clear();
+    store.beginGroup("option");
+    for (auto it = options.begin(); it != options.end(); ++it) store.setValue(it.key(), it.value());
+    store.endGroup();
+    store.setValue("flag/isFirst", isFirst);
+    store.sync();
+}

@@ -1,0 +1,651 @@
+#include <QtTest>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "app_test_support.h"
+#include "image_view.h"
+#include "parameter_bar.h"
+#include "tutorial_page.h"
+#include "tutorial_wizard.h"
+
+namespace {
+
+QImage filled(int w, int h, QRgb colour)
+{
+    QImage picture(w, h, QImage::Format_RGB32);
+    picture.fill(colour);
+    return picture;
+}
+
+// The colour shown in the middle of the view's picture.
+QRgb shownColour(Clarnex& w)
+{
+    const QPixmap pixmap = Access::view(w)->pictureLabel()->pixmap(Qt::ReturnByValue);
+    return pixmap.toImage().pixel(pixmap.width() / 2, pixmap.height() / 2);
+}
+
+// A result on show: input red, result blue.
+void showResult(Clarnex& w)
+{
+    Access::input(w) = filled(40, 30, qRgb(255, 0, 0));
+    Access::result(w) = filled(40, 30, qRgb(0, 0, 255));
+    Access::view(w)->setImage(QPixmap::fromImage(Access::result(w)), true);
+    Access::setState(w, WorkState::ResultShown);
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void startUpAndLayout();
+    void menusAndToolBar();
+    void stateTable_data();
+    void stateTable();
+    void runFromResultTakesResult();
+    void controlsOffForTutorial();
+    void zoomLimitsAndStatusText();
+    void compareAndUndo();
+    void progressText_data();
+    void progressText();
+    void saveNaming();
+    void saveWithoutSuffixWritesNothing();
+    void failedReadKeepsPicture();
+    void failedSaveKeepsExistingFile();
+    void saveWritesPictureOnShow();
+    void startNeedsPicture();
+    void noOpenDuringRun();
+    void dragAnchor();
+    void dragByMenuBar();
+    void maximiseToggleMovesPages();
+    void tutorialHosting();
+
+private:
+    QTemporaryDir settingsDir;
+    QTemporaryDir workDir;
+    QString previousDir;
+};
+
+void TestMainWindow::initTestCase()
+{
+    QVERIFY(settingsDir.isValid());
+    QVERIFY(workDir.isValid());
+    QVERIFY(redirectSettings(settingsDir));
+    previousDir = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(workDir.path()));
+}
+
+void TestMainWindow::init()
+{
+    resetSettings();
+}
+
+void TestMainWindow::cleanup()
+{
+    QDir::setCurrent(previousDir);
+    QDir(workDir.path()).removeRecursively();
+    QDir().mkpath(workDir.path());
+    QDir::setCurrent(workDir.path());
+}
+
+void TestMainWindow::startUpAndLayout()
+{
+    Clarnex w;
+    auto& a = Access::actions(w);
+    QVERIFY(a.openAction->isEnabled());
+    QVERIFY(a.startAction->isEnabled());
+    for (QAction* off : {a.saveAction, a.saveAsAction, a.closeFileAction, a.undoAction, a.zoomInAction, a.zoomOutAction})
+        QVERIFY2(!off->isEnabled(), qPrintable(off->text()));
+    QVERIFY(Access::progressBar(w)->isHidden());
+    QCOMPARE(Access::progressBar(w)->maximumSize(), QSize(180, 15));
+    QVERIFY(Access::statusText(w).isEmpty());
+    QCOMPARE(Access::progress(w), 0);
+    QVERIFY(!Access::timer(w)->isActive());
+    QVERIFY(Access::view(w)->acceptDrops());
+    QVERIFY(w.acceptDrops());
+
+    QCOMPARE(w.size(), QSize(1059, 720));
+    QCOMPARE(w.windowFlags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
+    QVERIFY(w.testAttribute(Qt::WA_TranslucentBackground));
+    QCOMPARE(w.contextMenuPolicy(), Qt::NoContextMenu);
+    QCOMPARE(w.toolBarArea(Access::toolBar(w)), Qt::LeftToolBarArea);
+    QVERIFY(!w.styleSheet().isEmpty());
+
+    auto* layout = qobject_cast<QVBoxLayout*>(w.centralWidget()->layout());
+    QVERIFY(layout);
+    QCOMPARE(layout->count(), 3);
+    QCOMPARE(layout->itemAt(0)->widget()->objectName(), QString("dividerFrame"));
+    QCOMPARE(layout->itemAt(1)->widget(), static_cast<QWidget*>(Access::bar(w)));
+    QCOMPARE(layout->itemAt(2)->widget(), static_cast<QWidget*>(Access::view(w)));
+    QCOMPARE(layout->spacing(), 0);
+    QCOMPARE(layout->contentsMargins(), QMargins(0, 0, 0, 0));
+}
+
+void TestMainWindow::menusAndToolBar()
+{
+    Clarnex w;
+    auto& a = Access::actions(w);
+    QCOMPARE(a.zoomInAction->shortcut(), QKeySequence("Ctrl+["));
+    QCOMPARE(a.zoomOutAction->shortcut(), QKeySequence("Ctrl+]"));
+    QCOMPARE(a.saveAsAction->shortcut(), QKeySequence("Ctrl+D"));
+    QCOMPARE(a.undoAction->toolTip(), QString("undo"));
+
+    // The inner bar holds the four menus; File and Help in their order.
+    QMenuBar* form = w.menuBar();
+    QList<QMenuBar*> bars = form->findChildren<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly);
+    QCOMPARE(bars.size(), 2);
+    QMenuBar* corner = qobject_cast<QMenuBar*>(form->cornerWidget(Qt::TopRightCorner));
+    QVERIFY(corner);
+    QCOMPARE(corner->actions(), (QList<QAction*>{a.minimizeAction, a.maximizeAction, a.quitAction}));
+    QMenuBar* inner = bars.at(0) == corner ? bars.at(1) : bars.at(0);
+    QStringList titles;
+    for (QAction* m : inner->actions()) titles << m->text();
+    QCOMPARE(titles, (QStringList{"&File", "&Edit", "&Options", "&Help"}));
+    const QList<QAction*> file = inner->actions().at(0)->menu()->actions();
+    QCOMPARE(file.size(), 7);
+    QCOMPARE(file.at(0), a.openAction);
+    QCOMPARE(file.at(1), a.closeFileAction);
+    QVERIFY(file.at(2)->isSeparator());
+    QCOMPARE(file.at(3), a.saveAction);
+    QCOMPARE(file.at(4), a.saveAsAction);
+    QVERIFY(file.at(5)->isSeparator());
+    QCOMPARE(file.at(6), a.quitAction);
+    QCOMPARE(inner->actions().at(3)->menu()->actions(), (QList<QAction*>{a.shortcutKeysAction, a.aboutAction}));
+
+    const QList<QAction*> tools = Access::toolBar(w)->actions();
+    QCOMPARE(tools.size(), 8);
+    QCOMPARE(tools.at(0), a.openAction);
+    QCOMPARE(tools.at(1), a.saveAsAction);
+    QVERIFY(tools.at(2)->isSeparator());
+    QCOMPARE(tools.at(3), a.zoomInAction);
+    QCOMPARE(tools.at(4), a.zoomOutAction);
+    QVERIFY(tools.at(5)->isSeparator());
+    QCOMPARE(tools.at(6), a.undoAction);
+    QCOMPARE(tools.at(7), a.startAction);
+
+    // Exclusive groups; quality reaches the window once per choice.
+    a.cpuAction->trigger();
+    QVERIFY(!a.autoAction->isChecked() && !a.gpuAction->isChecked());
+    a.mediumAction->trigger();
+    QVERIFY(!a.lowAction->isChecked() && !a.highAction->isChecked());
+    QCOMPARE(Access::quality(w), 2u);
+    a.highAction->trigger();
+    QCOMPARE(Access::quality(w), 3u);
+}
+
+void TestMainWindow::stateTable_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("tutorial");
+    // open, start, save/save as/close, zoom, undo, progress bar
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no image") << int(WorkState::NoImage) << false << "110000";
+    QTest::newRow("loaded") << int(WorkState::ImageLoaded) << false << "111100";
+    QTest::newRow("running") << int(WorkState::Running) << false << "000101";
+    QTest::newRow("result") << int(WorkState::ResultShown) << false << "111110";
+    // Under the tutorial only Start and the progress bar follow the state.
+    QTest::newRow("no image, tutorial") << int(WorkState::NoImage) << true << "010000";
+    QTest::newRow("loaded, tutorial") << int(WorkState::ImageLoaded) << true << "010000";
+    QTest::newRow("running, tutorial") << int(WorkState::Running) << true << "000001";
+    QTest::newRow("result, tutorial") << int(WorkState::ResultShown) << true << "010000";
+}
+
+void TestMainWindow::stateTable()
+{
+    QFETCH(int, state);
+    QFETCH(bool, tutorial);
+    QFETCH(QString, expected);
+
+    Clarnex w;
+    auto& a = Access::actions(w);
+    if (tutorial) {
+        Access::setTutorialRunning(w, true);
+        Access::setControlsEnabled(w, false);
+    }
+    Access::progress(w) = 37;
+    Access::setState(w, WorkState(state));
+    const bool running = WorkState(state) == WorkState::Running;
+
+    const auto on = [&](int i) { return expected.at(i) == '1'; };
+    QCOMPARE(a.openAction->isEnabled(), on(0));
+    QCOMPARE(a.startAction->isEnabled(), on(1));
+    QCOMPARE(a.saveAction->isEnabled(), on(2));
+    QCOMPARE(a.saveAsAction->isEnabled(), on(2));
+    QCOMPARE(a.closeFileAction->isEnabled(), on(2));
+    QCOMPARE(a.zoomInAction->isEnabled(), on(3));
+    QCOMPARE(a.zoomOutAction->isEnabled(), on(3));
+    QCOMPARE(a.undoAction->isEnabled(), on(4));
+    QCOMPARE(!Access::progressBar(w)->isHidden(), on(5));
+    if (!tutorial) QCOMPARE(Access::view(w)->acceptDrops(), !running);
+
+    QCOMPARE(Access::timer(w)->isActive(), running);
+    if (running) {
+        QCOMPARE(Access::timer(w)->interval(), 200);
+        QCOMPARE(Access::statusText(w), QString("Running..."));
+        QCOMPARE(Access::progress(w), 37);  // only the engine writes it during a run
+    } else {
+        QCOMPARE(Access::progress(w), 0);
+    }
+    if (WorkState(state) == WorkState::ResultShown) QCOMPARE(Access::statusText(w), QString("Finish."));
+    QCOMPARE(Access::state(w), WorkState(state));
+    Access::setState(w, WorkState::ResultShown);
+    QVERIFY(!Access::timer(w)->isActive());
+}
+
+void TestMainWindow::runFromResultTakesResult()
+{
+    Clarnex w;
+    showResult(w);
+    Access::setState(w, WorkState::Running);
+    QCOMPARE(Access::input(w).pixel(0, 0), qRgb(0, 0, 255));
+    QCOMPARE(Access::ticks(w), 0);
+    Access::setState(w, WorkState::ResultShown);
+}
+
+void TestMainWindow::controlsOffForTutorial()
+{
+    Clarnex w;
+    ParameterBar* bar = Access::bar(w);
+    bar->blurStrengthCombo->setCurrentIndex(4);
+    Access::setControlsEnabled(w, false);
+    QVERIFY(bar->heightSpin->isEnabled());
+    QVERIFY(bar->widthSpin->isEnabled());
+    QVERIFY(!bar->blurStrengthCombo->isEnabled());
+    QVERIFY(!bar->deringCheck->isEnabled());
+    QVERIFY(!Access::actions(w).startAction->isEnabled());
+    QVERIFY(Access::actions(w).showTutorialAction->isEnabled());
+
+    bar->blurStrengthCombo->setCurrentIndex(1);
+    Access::setControlsEnabled(w, false);
+    QVERIFY(!bar->heightSpin->isEnabled());
+    Access::setControlsEnabled(w, true);
+    QVERIFY(bar->denoiseCheck->isEnabled());
+    QVERIFY(!bar->heightSpin->isEnabled());
+}
+
+void TestMainWindow::zoomLimitsAndStatusText()
+{
+    Clarnex w;
+    ImageView* view = Access::view(w);
+    view->setFrameShape(QFrame::NoFrame);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setFixedSize(600, 600);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(view->viewport()->size(), QSize(600, 600));
+
+    const QString file = QDir::current().absoluteFilePath("wide.png");
+    QVERIFY(filled(1000, 500, qRgb(9, 9, 9)).save(file));
+    QVERIFY(w.openFile(QUrl(file)));
+    QCOMPARE(view->currentFitScale(), 0.5);
+
+    auto& a = Access::actions(w);
+    a.zoomInAction->trigger();
+    QCOMPARE(Access::statusText(w), QString("62%"));
+    for (int step = 2; step <= 5; ++step) {
+        QCOMPARE(a.zoomInAction->isEnabled(), true);
+        a.zoomInAction->trigger();
+    }
+    QVERIFY(!a.zoomInAction->isEnabled());  // 1.25^5 = 3.05 times the fitted size
+    QVERIFY(a.zoomOutAction->isEnabled());
+
+    for (int step = 1; step <= 5; ++step) a.zoomOutAction->trigger();
+    QVERIFY(a.zoomInAction->isEnabled());
+    for (int step = 1; step <= 7; ++step) a.zoomOutAction->trigger();
+    QVERIFY(a.zoomOutAction->isEnabled());  // 0.8^7 = 0.21
+    a.zoomOutAction->trigger();
+    QVERIFY(!a.zoomOutAction->isEnabled());  // 0.8^8 = 0.168
+    QCOMPARE(Access::statusText(w), QString::number(int(0.5 * std::pow(0.8, 8) * 100)) + "%");
+
+    // A new state re-enables both.
+    Access::setState(w, WorkState::ImageLoaded);
+    QVERIFY(a.zoomOutAction->isEnabled());
+}
+
+void TestMainWindow::compareAndUndo()
+{
+    Clarnex w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QLabel* label = Access::view(w)->pictureLabel();
+
+    // Before a run a press changes nothing.
+    Access::input(w) = filled(40, 30, qRgb(255, 0, 0));
+    Access::view(w)->setImage(QPixmap::fromImage(Access::input(w)), true);
+    Access::setState(w, WorkState::ImageLoaded);
+    QTest::mousePress(label, Qt::LeftButton, Qt::NoModifier, label->rect().center());
+    QCOMPARE(shownColour(w), qRgb(255, 0, 0));
+    QTest::mouseRelease(label, Qt::LeftButton, Qt::NoModifier, label->rect().center());
+
+    showResult(w);
+    QCOMPARE(shownColour(w), qRgb(0, 0, 255));
+    QTest::mousePress(label, Qt::RightButton, Qt::NoModifier, label->rect().center());
+    QCOMPARE(shownColour(w), qRgb(255, 0, 0));
+    QTest::mouseRelease(label, Qt::RightButton, Qt::NoModifier, label->rect().center());
+    QCOMPARE(shownColour(w), qRgb(0, 0, 255));
+    // Presses on the picture never start a window drag.
+    QCOMPARE(Access::pressPosition(w), QPoint(0, 0));
+
+    Access::actions(w).undoAction->trigger();
+    QCOMPARE(shownColour(w), qRgb(255, 0, 0));
+    QCOMPARE(Access::result(w).pixel(0, 0), qRgb(255, 0, 0));
+    QCOMPARE(Access::state(w), WorkState::ResultShown);
+    QTest::mousePress(label, Qt::LeftButton, Qt::NoModifier, label->rect().center());
+    QCOMPARE(shownColour(w), qRgb(0, 0, 255));
+    QTest::mouseRelease(label, Qt::LeftButton, Qt::NoModifier, label->rect().center());
+
+    Access::actions(w).undoAction->trigger();
+    QCOMPARE(shownColour(w), qRgb(0, 0, 255));
+    QCOMPARE(Access::input(w).pixel(0, 0), qRgb(255, 0, 0));
+    QCOMPARE(Access::result(w).pixel(0, 0), qRgb(0, 0, 255));
+}
+
+void TestMainWindow::progressText_data()
+{
+    QTest::addColumn<int>("progress");
+    QTest::addColumn<int>("ticks");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("nothing yet") << 0 << 12 << "Time remaining: 0s. 0%";
+    QTest::newRow("ten seconds at 20") << 20 << 50 << "Time remaining: 40s. 20%";
+    QTest::newRow("truncated tenths") << 3 << 7 << "Time remaining: 45.2s. 3%";
+    QTest::newRow("done") << 100 << 9 << "Time remaining: 0s. 100%";
+}
+
+void TestMainWindow::progressText()
+{
+    QFETCH(int, progress);
+    QFETCH(int, ticks);
+    QFETCH(QString, format);
+    Clarnex w;
+    Access::progress(w) = progress;
+    Access::ticks(w) = ticks - 1;
+    QVERIFY(QMetaObject::invokeMethod(&w, "updateProgress"));
+    QCOMPARE(Access::ticks(w), ticks);
+    QCOMPARE(Access::progressBar(w)->format(), format);
+    QCOMPARE(Access::progressBar(w)->value(), progress);
+    QVERIFY(Access::progressBar(w)->isTextVisible());
+}
+
+void TestMainWindow::saveNaming()
+{
+    QDir pictures(QDir::current().absoluteFilePath("pictures"));
+    QVERIFY(QDir::current().mkpath("pictures"));
+    const QString file = pictures.absoluteFilePath("beach.day.jpeg");
+    QVERIFY(filled(30, 20, qRgb(200, 100, 50)).save(file, "JPEG"));
+
+    Clarnex w;
+    QVERIFY(w.openFile(QUrl(file)));
+    QCOMPARE(Access::state(w), WorkState::ImageLoaded);
+    QVERIFY(QMetaObject::invokeMethod(&w, "saveFile"));
+    QCOMPARE(Access::statusText(w), QString("Image saved to beach.day_clear.jpeg."));
+    // Written in the working directory, not beside the opened file.
+    QImage written(QDir::current().absoluteFilePath("beach.day_clear.jpeg"));
+    QCOMPARE(written.size(), QSize(30, 20));
+    QVERIFY(!pictures.exists("beach.day_clear.jpeg"));
+}
+
+void TestMainWindow::saveWithoutSuffixWritesNothing()
+{
+    const QString file = QDir::current().absoluteFilePath("scan");
+    QVERIFY(filled(8, 8, qRgb(1, 2, 3)).save(file, "PNG"));
+    Clarnex w;
+    QVERIFY(w.openFile(QUrl(file)));
+    QVERIFY(QMetaObject::invokeMethod(&w, "saveFile"));
+    QVERIFY(!QFile::exists("scan_clear."));
+    QVERIFY(!Access::statusText(w).startsWith("Image saved"));
+    QCOMPARE(Access::statusText(w), QString("Failed to save the image."));
+    QCOMPARE(QDir::current().entryList(QDir::Files), QStringList{"scan"});
+}
+
+void TestMainWindow::failedReadKeepsPicture()
+{
+    const QString good = QDir::current().absoluteFilePath("good.png");
+    QVERIFY(filled(30, 20, qRgb(0, 255, 0)).save(good));
+    const QString bad = QDir::current().absoluteFilePath("broken.png");
+    {
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a picture");
+    }
+
+    Clarnex w;
+    QVERIFY(w.openFile(QUrl(good)));
+    QVERIFY(!w.openFile(QUrl(bad)));
+    QCOMPARE(Access::statusText(w), QString("Failed to read the image."));
+    QCOMPARE(Access::state(w), WorkState::ImageLoaded);
+    QCOMPARE(Access::input(w).size(), QSize(30, 20));
+    QCOMPARE(shownColour(w), qRgb(0, 255, 0));
+    QCOMPARE(Access::currentFile(w), bad);
+    QVERIFY(!w.openFile(QUrl(QDir::current().absoluteFilePath("missing.png"))));
+    QCOMPARE(Access::input(w).size(), QSize(30, 20));
+
+    // Save still writes the picture on show, named after the one loaded.
+    QVERIFY(QMetaObject::invokeMethod(&w, "saveFile"));
+    QCOMPARE(Access::statusText(w), QString("Image saved to good_clear.png."));
+    QCOMPARE(QImage("good_clear.png").pixel(0, 0), qRgb(0, 255, 0));
+
+    // Before any picture a failed read leaves the window without one.
+    Clarnex fresh;
+    QVERIFY(!fresh.openFile(QUrl(bad)));
+    QCOMPARE(Access::state(fresh), WorkState::NoImage);
+}
+
+void TestMainWindow::failedSaveKeepsExistingFile()
+{
+    // A PNG under a suffix that no writer knows still reads (by content).
+    const QString file = QDir::current().absoluteFilePath("photo.xyz");
+    QVERIFY(filled(8, 8, qRgb(4, 5, 6)).save(file, "PNG"));
+    {
+        QFile existing("photo_clear.xyz");
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.write("precious");
+    }
+    Clarnex w;
+    QVERIFY(w.openFile(QUrl(file)));
+    QVERIFY(QMetaObject::invokeMethod(&w, "saveFile"));
+    QCOMPARE(Access::statusText(w), QString("Failed to save the image."));
+    QFile kept("photo_clear.xyz");
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("precious"));
+    QCOMPARE(QDir::current().entryList(QDir::Files).size(), 2);  // no temporary left behind
+}
+
+void TestMainWindow::saveWritesPictureOnShow()
+{
+    const QString file = QDir::current().absoluteFilePath("shot.png");
+    QVERIFY(filled(40, 30, qRgb(255, 0, 0)).save(file));
+    Clarnex w;
+    QVERIFY(w.openFile(QUrl(file)));
+    QVERIFY(QMetaObject::invokeMethod(&w, "saveFile"));
+    QCOMPARE(QImage("shot_clear.png").pixel(0, 0), qRgb(255, 0, 0));
+
+    Access::result(w) = filled(40, 30, qRgb(0, 0, 255));
+    Access::setState(w, WorkState::ResultShown);
+    QVERIFY(QMetaObject::invokeMethod(&w, "saveFile"));
+    QCOMPARE(QImage("shot_clear.png").pixel(0, 0), qRgb(0, 0, 255));
+
+    QVERIFY(QMetaObject::invokeMethod(&w, "undo"));
+    QVERIFY(QMetaObject::invokeMethod(&w, "saveFile"));
+    QCOMPARE(QImage("shot_clear.png").pixel(0, 0), qRgb(255, 0, 0));
+
+    // Close keeps the picture and the name; the view goes empty.
+    QVERIFY(QMetaObject::invokeMethod(&w, "closeFile"));
+    QCOMPARE(Access::state(w), WorkState::NoImage);
+    QVERIFY(Access::view(w)->pictureLabel()->pixmap(Qt::ReturnByValue).isNull());
+    QVERIFY(!Access::input(w).isNull());
+}
+
+void TestMainWindow::startNeedsPicture()
+{
+    Clarnex w;
+    Access::actions(w).startAction->trigger();
+    QCOMPARE(Access::state(w), WorkState::NoImage);
+    QCOMPARE(Access::statusText(w), QString("Open a picture first."));
+    QVERIFY(!Access::worker(w));
+    QVERIFY(w.findChildren<QThread*>().isEmpty());
+}
+
+void TestMainWindow::noOpenDuringRun()
+{
+    const QString file = QDir::current().absoluteFilePath("any.png");
+    QVERIFY(filled(8, 8, qRgb(7, 7, 7)).save(file));
+    Clarnex w;
+    // Under the tutorial the state leaves Open enabled; a run still refuses files.
+    Access::setTutorialRunning(w, true);
+    Access::setState(w, WorkState::Running);
+    QVERIFY(!w.openFile(QUrl(file)));
+    QVERIFY(Access::currentFile(w).isEmpty());
+    QVERIFY(Access::input(w).isNull());
+    QCOMPARE(Access::state(w), WorkState::Running);
+    Access::setTutorialRunning(w, false);
+    Access::setState(w, WorkState::NoImage);
+}
+
+void TestMainWindow::dragAnchor()
+{
+    Clarnex w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.move(100, 100);
+    const QPoint start = w.pos();
+
+    // A press on the top-left pixel starts no drag (sent by hand: QTest reads
+    // the point (0, 0) as the widget's centre).
+    QMouseEvent press0(QEvent::MouseButtonPress, QPointF(0, 0), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &press0);
+    QCOMPARE(Access::pressPosition(w), QPoint(0, 0));
+    QMouseEvent move0(QEvent::MouseMove, QPointF(30, 30), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &move0);
+    QCOMPARE(w.pos(), start);
+    QTest::mouseRelease(&w, Qt::LeftButton, Qt::NoModifier, QPoint(1, 1));
+
+    // A right press records nothing.
+    QTest::mousePress(&w, Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+    QCOMPARE(Access::pressPosition(w), QPoint(0, 0));
+    QTest::mouseRelease(&w, Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+
+    QTest::mousePress(&w, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    QCOMPARE(Access::pressPosition(w), QPoint(10, 10));
+    QMouseEvent move(QEvent::MouseMove, QPointF(30, 25), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &move);
+    QCOMPARE(w.pos(), start + QPoint(20, 15));
+
+    // A release of any button clears the anchor.
+    QTest::mouseRelease(&w, Qt::MiddleButton, Qt::NoModifier, QPoint(30, 25));
+    QCOMPARE(Access::pressPosition(w), QPoint(0, 0));
+    QApplication::sendEvent(&w, &move);
+    QCOMPARE(w.pos(), start + QPoint(20, 15));
+}
+
+void TestMainWindow::dragByMenuBar()
+{
+    Clarnex w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QMenuBar* bar = w.menuBar();
+    // The free middle of the form's menu bar is the drag handle.
+    const QPoint free(bar->width() / 2, bar->height() / 2);
+    QCOMPARE(bar->childAt(free), nullptr);
+    QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, free);
+    QCOMPARE(Access::pressPosition(w), free);
+    QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, free);
+    QCOMPARE(Access::pressPosition(w), QPoint(0, 0));
+}
+
+void TestMainWindow::maximiseToggleMovesPages()
+{
+    Clarnex w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.startTutorial();
+    const auto pagesAt = [&w](const QPoint& expected) {
+        const QList<TutorialPage*> pages = w.findChildren<TutorialPage*>();
+        if (pages.size() != 6) return false;
+        for (TutorialPage* page : pages)
+            if (page->pos() != expected) return false;
+        return true;
+    };
+    QVERIFY(pagesAt(w.geometry().topLeft() + QPoint(40, 65)));
+
+    Access::actions(w).maximizeAction->trigger();
+    QTRY_VERIFY(w.isMaximized());
+    QVERIFY(pagesAt(w.geometry().topLeft() + QPoint(40, 65)));
+
+    // A maximised window takes no drag anchor.
+    QTest::mousePress(&w, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    QCOMPARE(Access::pressPosition(w), QPoint(0, 0));
+    QTest::mouseRelease(&w, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+
+    QTest::mouseDClick(&w, Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+    QVERIFY(w.isMaximized());
+    QTest::mouseDClick(&w, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    QTRY_VERIFY(!w.isMaximized());
+    QVERIFY(pagesAt(w.geometry().topLeft() + QPoint(40, 65)));
+
+    // Dragging moves the pages along.
+    QTest::mousePress(&w, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    QMouseEvent move(QEvent::MouseMove, QPointF(17, 13), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &move);
+    QTest::mouseRelease(&w, Qt::LeftButton, Qt::NoModifier, QPoint(17, 13));
+    QVERIFY(pagesAt(w.geometry().topLeft() + QPoint(40, 65)));
+}
+
+void TestMainWindow::tutorialHosting()
+{
+    const QString file = QDir::current().absoluteFilePath("tut.png");
+    QVERIFY(filled(40, 30, qRgb(3, 3, 3)).save(file));
+    Clarnex w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(w.openFile(QUrl(file)));
+
+    w.startTutorial();
+    TutorialWizard* wizard = Access::wizard(w);
+    QVERIFY(wizard);
+    QVERIFY(Access::tutorialRunning(w));
+    QCOMPARE(wizard->pageEntries().size(), 6);
+    QCOMPARE(wizard->pageEntries().at(0).first, static_cast<QObject*>(Access::actions(w).openAction));
+    QCOMPARE(wizard->pageEntries().at(1).first, static_cast<QObject*>(Access::bar(w)->blurStrengthCombo));
+    QCOMPARE(wizard->pageEntries().at(5).first, static_cast<QObject*>(Access::actions(w).saveAsAction));
+    // A picture is open: the first page may go on at once.
+    QVERIFY(wizard->currentPage()->nextButton->isEnabled());
+    QVERIFY(!Access::actions(w).zoomInAction->isEnabled());
+
+    // A second request while it runs builds nothing new.
+    Access::actions(w).showTutorialAction->trigger();
+    QCOMPARE(Access::wizard(w), wizard);
+    QCOMPARE(w.findChildren<TutorialPage*>().size(), 6);
+
+    QPointer<TutorialWizard> guard(wizard);
+    wizard->finishTutorial();
+    QVERIFY(guard.isNull());
+    QVERIFY(!Access::wizard(w));
+    QVERIFY(!Access::tutorialRunning(w));
+    // The controls follow the loaded state again.
+    auto& a = Access::actions(w);
+    QVERIFY(a.openAction->isEnabled() && a.saveAction->isEnabled() && a.zoomInAction->isEnabled());
+    QVERIFY(!a.undoAction->isEnabled());
+    QVERIFY(Access::bar(w)->blurStrengthCombo->isEnabled());
+
+    // The pages of the ended tutorial go when the next one is built.
+    w.startTutorial();
+    QCOMPARE(w.findChildren<TutorialPage*>().size(), 6);
+    Access::wizard(w)->finishTutorial();
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
