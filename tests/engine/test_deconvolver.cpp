@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "color.h"
+#include "cufft_engine.h"
 #include "deconvolver.h"
 #include "fftw_engine.h"
 #include "geometry.h"
@@ -93,6 +94,21 @@ TEST(Deconvolver, PaddedSizeAndMargins) {
         EXPECT_EQ(e.marginBottom, c.bottom) << c.rows;
         EXPECT_EQ(e.engine->cols, 256);
     }
+}
+
+TEST(Deconvolver, GpuChoiceWithoutDeviceStillDeconvolves) {
+    Deconvolver d(pattern(20, 20, 1), boxKernel(3, 3), 0.0004f, 1, false);
+    ASSERT_NE(d.engine, nullptr);
+    const bool gpu = imgproc::cudaDeviceAvailable();
+    EXPECT_EQ(d.engineName, gpu ? "CUFFT" : "FFTW");
+    imgproc::splitPlanes(d.image, d.inputPlanes);
+    d.run(nullptr, 0.3f);
+    Deconvolver cpu(pattern(20, 20, 1), boxKernel(3, 3), 0.0004f, 1, true);
+    imgproc::splitPlanes(cpu.image, cpu.inputPlanes);
+    cpu.run(nullptr, 0.3f);
+    ASSERT_EQ(d.outputPlanes[0].width, 256);
+    ASSERT_EQ(d.outputPlanes[0].height, 256);
+    EXPECT_LT(testsupport::maxAbsDiff(d.outputPlanes[0], cpu.outputPlanes[0]), 1e-3);
 }
 
 TEST(Deconvolver, PassCountsOfThePlainSolver) {
