@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -246,8 +245,6 @@ TEST(Deconvolver, MatchesReferenceDeconvolutions) {
         if (!c.dering) {
             EXPECT_LT(testsupport::maxAbsDiff(out, expected), 1e-3) << c.output;
         }
-        std::printf("%s: mean %.3g max %.3g\n", c.output, testsupport::meanAbsDiff(out, expected),
-                    testsupport::maxAbsDiff(out, expected));
         EXPECT_GT(testsupport::psnr(out, expected), 40.0) << c.output;
     }
 }
