@@ -101,6 +101,8 @@ const GoldenCase kGoldenCases[] = {
     {"astronaut_96_shake_00.ppm", "shake_00.f32", "deconvolve_astronaut_96_q2_dering.f32", 2, true, false, "0.0004"},
 };
 
+void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.output; }
+
 }  // namespace
 
 class GoldenDeconvolution : public ::testing::TestWithParam<GoldenCase> {};

@@ -21,6 +21,8 @@ struct Photo {
 // astronaut's face and flag.
 const Photo kPhotos[] = {{"camera.pgm", 96, 96}, {"astronaut.ppm", 0, 160}};
 
+void PrintTo(const Photo& photo, std::ostream* os) { *os << photo.file; }
+
 Image deconvolve(const Image& blurred, const Image& kernel, bool denoise) {
     std::ostringstream log;
     std::streambuf* old = std::cout.rdbuf(log.rdbuf());
