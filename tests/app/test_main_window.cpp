@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -70,6 +71,7 @@ private slots:
     void noOpenDuringRun();
     void dragAnchor();
     void dragByMenuBar();
+    void dropOnWindowOpensNothing();
     void maximiseToggleMovesPages();
     void tutorialHosting();
 
@@ -564,6 +566,35 @@ void TestMainWindow::dragByMenuBar()
     QCOMPARE(Access::pressPosition(w), free);
     QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, free);
     QCOMPARE(Access::pressPosition(w), QPoint(0, 0));
+}
+
+namespace {
+
+// Reaches the window's own drag handlers, which a synthetic event only
+// reaches through a drag session of the platform.
+struct DropWindow : Clarnex
+{
+    using Clarnex::dragEnterEvent;
+    using Clarnex::dropEvent;
+};
+
+}  // namespace
+
+void TestMainWindow::dropOnWindowOpensNothing()
+{
+    const QString file = QDir::current().absoluteFilePath("dropped.png");
+    QVERIFY(filled(8, 8, qRgb(7, 7, 7)).save(file));
+    DropWindow w;
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(file)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    enter.ignore();
+    w.dragEnterEvent(&enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    w.dropEvent(&drop);
+    QCOMPARE(Access::state(w), WorkState::NoImage);
+    QVERIFY(Access::currentFile(w).isEmpty());
 }
 
 void TestMainWindow::maximiseToggleMovesPages()
