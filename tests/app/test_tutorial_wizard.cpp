@@ -1,6 +1,7 @@
-// Tutorial wizard navigation, highlighting and page placement, on a stand-in
-// host window with a tool bar (the main window's own wiring is tested with it).
+// Tutorial wizard and pages on a stand-in host window with a tool bar; the
+// main window's own wiring is tested in test_tutorial_host.
 
+#include "image_with_caption.h"
 #include "tutorial_pages.h"
 #include "tutorial_wizard.h"
 
@@ -8,16 +9,14 @@
 #include <QComboBox>
 #include <QPointer>
 #include <QPushButton>
-#include <QSettings>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QtTest>
 
 namespace {
 
-// Order of events seen by the host and the debug output.
+// What the host's undo() and the debug output saw, in order.
 QStringList eventLog;
 QtMessageHandler previousHandler = nullptr;
 
@@ -25,15 +24,14 @@ void recordDebug(QtMsgType type, const QMessageLogContext& context, const QStrin
 {
     if (type == QtDebugMsg)
         eventLog << message;
-    if (previousHandler)
-        previousHandler(type, context, message);
+    previousHandler(type, context, message);
 }
 
 const QString redBorder = QStringLiteral("border: 2px solid #f00;");
 
 } // namespace
 
-// Stands in for the main window: a tool bar with actions, two widgets and the
+// Stands in for the main window: tool-bar actions, a parameter widget and the
 // undo() slot that StartUpPage's Back button reaches.
 class Host : public QWidget
 {
@@ -48,7 +46,6 @@ public:
         openAction = toolBar->addAction(QStringLiteral("Open"));
         startAction = toolBar->addAction(QStringLiteral("Start"));
         saveAsAction = toolBar->addAction(QStringLiteral("Save as"));
-        hiddenAction = new QAction(QStringLiteral("Not on the tool bar"), this);
         combo = new QComboBox(this);
         layout->addWidget(combo);
         for (QAction* a : {openAction, startAction, saveAsAction})
@@ -56,20 +53,16 @@ public:
         combo->setEnabled(false);
     }
 
+    QWidget* button(QAction* action) const { return toolBar->widgetForAction(action); }
+
     QToolBar* toolBar;
     QAction* openAction;
     QAction* startAction;
     QAction* saveAsAction;
-    QAction* hiddenAction;
     QComboBox* combo;
-    int undoCalls = 0;
 
 public slots:
-    void undo()
-    {
-        ++undoCalls;
-        eventLog << QStringLiteral("undo");
-    }
+    void undo() { eventLog << QStringLiteral("undo"); }
 };
 
 class TestTutorialWizard : public QObject
@@ -77,202 +70,120 @@ class TestTutorialWizard : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() { previousHandler = qInstallMessageHandler(recordDebug); }
     void init();
-    void cleanup();
-    void startShowsFirstPageAndHighlightsItsTarget();
-    void backOnFirstPageOnlyLogs();
-    void nextAndBackMoveBetweenPagesAndTargets();
+    void cleanup() { delete host; }
+    void navigationMovesPageAndHighlight();
     void finishClosesUnhighlightsAndEmitsOnce();
-    void finishedReceiverMayDeleteTheWizard();
-    void finishTutorialEndsFromAnyPage();
+    void startUpPageBackUndoesFirst();
     void actionWithoutButtonIsNeitherEnabledNorMarked();
     void moveToMovesHiddenPagesToo();
-    void setNextEnabledTouchesOnlyThePageOnShow();
-    void startUpPageBackUndoesFirst();
+    void blurStrengthShowsFourPicturesIn170Squares();
+    void lastPageFinishStaysForGood();
 
 private:
-    QWidget* buttonOf(QAction* action) { return host->toolBar->widgetForAction(action); }
-    void buildSixPages();
-
-    QTemporaryDir settingsDir;
     Host* host = nullptr;
     TutorialWizard* wizard = nullptr;
     QList<TutorialPage*> pages;
 };
 
-void TestTutorialWizard::initTestCase()
-{
-    QVERIFY(settingsDir.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-    previousHandler = qInstallMessageHandler(recordDebug);
-}
-
+// The six pages as the main window arranges them; the combo box stands for
+// all three parameter-bar targets.
 void TestTutorialWizard::init()
 {
     eventLog.clear();
     host = new Host;
     host->show();
     wizard = new TutorialWizard(host->toolBar, host);
-    pages.clear();
-}
-
-void TestTutorialWizard::cleanup()
-{
-    delete host;   // takes the wizard and the pages with it
-    host = nullptr;
-    wizard = nullptr;
-}
-
-// The pages and targets as the main window arranges them, with the combo box
-// standing for all three parameter-bar targets.
-void TestTutorialWizard::buildSixPages()
-{
-    auto* open = new OpenFilePage(host);
-    auto* blur = new BlurStrengthPage(host);
-    auto* denoise = new DenoisePage(host);
-    auto* dering = new DeringPage(host);
-    auto* startUp = new StartUpPage(host);
-    auto* save = new SavePage(host);
-    wizard->addPage(host->openAction, open);
-    wizard->addPage(host->combo, blur);
-    wizard->addPage(host->combo, denoise);
-    wizard->addPage(host->combo, dering);
-    wizard->addPage(host->startAction, startUp);
-    wizard->addPage(host->saveAsAction, save);
-    open->setFirstPage(true);
-    save->setLastPage(true);
-    pages = {open, blur, denoise, dering, startUp, save};
-}
-
-void TestTutorialWizard::startShowsFirstPageAndHighlightsItsTarget()
-{
-    buildSixPages();
-    QCOMPARE(wizard->currentIndex(), -1);
+    pages = {new OpenFilePage(host), new BlurStrengthPage(host), new DenoisePage(host),
+             new DeringPage(host),   new StartUpPage(host),      new SavePage(host)};
+    const QList<QObject*> targets = {host->openAction, host->combo,       host->combo,
+                                     host->combo,      host->startAction, host->saveAsAction};
+    for (int i = 0; i < 6; ++i)
+        wizard->addPage(targets[i], pages[i]);
+    pages[0]->setFirstPage(true);
+    pages[5]->setLastPage(true);
     wizard->start();
-    QCOMPARE(wizard->currentIndex(), 0);
-    QVERIFY(pages[0]->isVisible());
-    for (int i = 1; i < 6; ++i)
-        QVERIFY(!pages[i]->isVisible());
-    QVERIFY(buttonOf(host->openAction)->isEnabled());
-    QCOMPARE(buttonOf(host->openAction)->styleSheet(), redBorder);
-    QVERIFY(!buttonOf(host->startAction)->isEnabled());
+}
+
+void TestTutorialWizard::navigationMovesPageAndHighlight()
+{
+    QVERIFY(pages[0]->isVisible() && !pages[1]->isVisible());
     QVERIFY(!pages[0]->backButton->isVisible());
-    QVERIFY(pages[0]->nextButton->isVisible());
-}
+    QVERIFY(host->button(host->openAction)->isEnabled());
+    QCOMPARE(host->button(host->openAction)->styleSheet(), redBorder);
 
-void TestTutorialWizard::backOnFirstPageOnlyLogs()
-{
-    buildSixPages();
-    wizard->start();
-    pages[0]->backButton->click();   // hidden, but still wired
+    // Back on the first page only logs (the button is hidden, but wired).
+    pages[0]->backButton->click();
     QCOMPARE(eventLog, QStringList{QStringLiteral("previous")});
     QCOMPARE(wizard->currentIndex(), 0);
     QVERIFY(pages[0]->isVisible());
-    QCOMPARE(buttonOf(host->openAction)->styleSheet(), redBorder);
-}
 
-void TestTutorialWizard::nextAndBackMoveBetweenPagesAndTargets()
-{
-    buildSixPages();
-    wizard->start();
     pages[0]->nextButton->click();
-    QCOMPARE(wizard->currentIndex(), 1);
-    QVERIFY(!pages[0]->isVisible());
-    QVERIFY(pages[1]->isVisible());
-    QVERIFY(!buttonOf(host->openAction)->isEnabled());
-    QCOMPARE(buttonOf(host->openAction)->styleSheet(), QString());
+    QVERIFY(!pages[0]->isVisible() && pages[1]->isVisible());
+    QVERIFY(!host->button(host->openAction)->isEnabled());
+    QCOMPARE(host->button(host->openAction)->styleSheet(), QString());
     QVERIFY(host->combo->isEnabled());
     QCOMPARE(host->combo->styleSheet(), redBorder);
+    QVERIFY(pages[1]->backButton->x() < pages[1]->nextButton->x());
 
     pages[1]->backButton->click();
-    QCOMPARE(wizard->currentIndex(), 0);
-    QVERIFY(pages[0]->isVisible());
-    QVERIFY(!pages[1]->isVisible());
+    QVERIFY(pages[0]->isVisible() && !pages[1]->isVisible());
     QVERIFY(!host->combo->isEnabled());
     QCOMPARE(host->combo->styleSheet(), QString());
-    QCOMPARE(buttonOf(host->openAction)->styleSheet(), redBorder);
 }
 
 void TestTutorialWizard::finishClosesUnhighlightsAndEmitsOnce()
 {
-    buildSixPages();
     QSignalSpy finished(wizard, SIGNAL(finished()));
-    wizard->start();
+    QPointer<TutorialWizard> guard(wizard);
+    // Like the main window, the receiver deletes the wizard during the emission.
+    connect(wizard, &TutorialWizard::finished, host, [&] { delete guard.data(); });
     for (int i = 0; i < 5; ++i)
         pages[i]->nextButton->click();
-    QCOMPARE(wizard->currentIndex(), 5);
-    QCOMPARE(pages[5]->nextButton->text(), QStringLiteral(" Finish "));
-    QCOMPARE(buttonOf(host->saveAsAction)->styleSheet(), redBorder);
-    QVERIFY(buttonOf(host->saveAsAction)->isEnabled());
+    QWidget* saveAs = host->button(host->saveAsAction);
+    QCOMPARE(saveAs->styleSheet(), redBorder);
     QCOMPARE(finished.count(), 0);
 
     pages[5]->nextButton->click();
     QCOMPARE(finished.count(), 1);
-    QVERIFY(!pages[5]->isVisible());
-    QCOMPARE(buttonOf(host->saveAsAction)->styleSheet(), QString());
-    QVERIFY(!buttonOf(host->saveAsAction)->isEnabled());
-    for (TutorialPage* page : pages)
-        QVERIFY(!page->isVisible());
-}
-
-void TestTutorialWizard::finishedReceiverMayDeleteTheWizard()
-{
-    buildSixPages();
-    QPointer<TutorialWizard> guard(wizard);
-    int ends = 0;
-    // Like the main window: the receiver deletes the wizard during the emission.
-    connect(wizard, &TutorialWizard::finished, host, [&] {
-        ++ends;
-        delete guard.data();
-    });
-    wizard->start();
-    for (int i = 0; i < 6; ++i)
-        pages[i]->nextButton->click();
-    QCOMPARE(ends, 1);
     QVERIFY(guard.isNull());
-    // The pages outlive the wizard, closed, as children of the host.
-    for (TutorialPage* page : pages) {
-        QCOMPARE(page->parent(), host);
+    QVERIFY(!saveAs->isEnabled());
+    QCOMPARE(saveAs->styleSheet(), QString());
+    for (TutorialPage* page : pages) {   // the pages stay, closed, with the host
         QVERIFY(!page->isVisible());
+        QCOMPARE(page->parent(), host);
     }
-    wizard = nullptr;
 }
 
-void TestTutorialWizard::finishTutorialEndsFromAnyPage()
+void TestTutorialWizard::startUpPageBackUndoesFirst()
 {
-    buildSixPages();
-    QSignalSpy finished(wizard, SIGNAL(finished()));
-    wizard->start();
-    pages[0]->nextButton->click();
-    wizard->finishTutorial();
-    QCOMPARE(finished.count(), 1);
-    QVERIFY(!pages[1]->isVisible());
-    QVERIFY(!host->combo->isEnabled());
-    QCOMPARE(host->combo->styleSheet(), QString());
+    for (int i = 0; i < 4; ++i)
+        pages[i]->nextButton->click();
+    eventLog.clear();
+    pages[4]->backButton->click();
+    QCOMPARE(eventLog, (QStringList{QStringLiteral("undo"), QStringLiteral("previous")}));
+    QCOMPARE(wizard->currentIndex(), 3);
+    pages[3]->backButton->click();   // other pages do not undo
+    QCOMPARE(eventLog.count(QStringLiteral("undo")), 1);
 }
 
 void TestTutorialWizard::actionWithoutButtonIsNeitherEnabledNorMarked()
 {
+    auto* offBar = new QAction(QStringLiteral("Not on the tool bar"), host);
+    offBar->setEnabled(false);
     auto* page = new TutorialPage(host);
-    auto* second = new TutorialPage(host);
-    host->hiddenAction->setEnabled(false);
-    wizard->addPage(host->hiddenAction, page);
-    wizard->addPage(host->openAction, second);
-    wizard->start();
+    TutorialWizard other(host->toolBar);
+    other.addPage(offBar, page);
+    other.start();
     QVERIFY(page->isVisible());
-    QVERIFY(!host->hiddenAction->isEnabled());
-    for (QWidget* w : host->findChildren<QWidget*>())
-        QVERIFY(w->styleSheet() != redBorder);
-    page->nextButton->click();
-    QVERIFY(second->isVisible());
+    QVERIFY(!offBar->isEnabled());
+    other.finishTutorial();
+    QVERIFY(!page->isVisible());
 }
 
 void TestTutorialWizard::moveToMovesHiddenPagesToo()
 {
-    buildSixPages();
-    wizard->start();
     pages[0]->nextButton->click();
     pages[1]->nextButton->click();   // page 3 on show
     wizard->moveTo(140, 165);
@@ -280,33 +191,35 @@ void TestTutorialWizard::moveToMovesHiddenPagesToo()
         QCOMPARE(page->pos(), QPoint(140, 165));
 }
 
-void TestTutorialWizard::setNextEnabledTouchesOnlyThePageOnShow()
+void TestTutorialWizard::blurStrengthShowsFourPicturesIn170Squares()
 {
-    buildSixPages();
-    pages[0]->setNextEnabled(false);
-    pages[4]->setNextEnabled(false);
-    wizard->setNextEnabled(true);   // before start(): nothing is on show
-    QVERIFY(!pages[0]->nextButton->isEnabled());
-    wizard->start();
-    wizard->setNextEnabled(true);
-    QVERIFY(pages[0]->nextButton->isEnabled());
-    QVERIFY(!pages[4]->nextButton->isEnabled());
+    pages[0]->nextButton->click();
+    QList<ImageWithCaption*> shown = pages[1]->findChildren<ImageWithCaption*>();
+    std::sort(shown.begin(), shown.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
+    const QStringList captions = {"Clear picture", "Small blurriness", "Medium blurriness", "Large blurriness"};
+    QCOMPARE(shown.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(QString(shown[i]->captionText()), captions[i]);
+        QCOMPARE(shown[i]->picture().size(), QSize(170, 170));
+    }
+    // The blurred pictures really differ from the clear one.
+    QVERIFY(shown[0]->picture().toImage() != shown[1]->picture().toImage());
+    // Both "After" pictures are the same processed result.
+    const QList<ImageWithCaption*> denoise = pages[2]->findChildren<ImageWithCaption*>();
+    const QList<ImageWithCaption*> dering = pages[3]->findChildren<ImageWithCaption*>();
+    QCOMPARE(denoise.size(), 2);
+    QCOMPARE(dering.size(), 2);
+    QVERIFY(!denoise[1]->picture().isNull());
+    QCOMPARE(denoise[1]->picture().toImage(), dering[1]->picture().toImage());
 }
 
-void TestTutorialWizard::startUpPageBackUndoesFirst()
+void TestTutorialWizard::lastPageFinishStaysForGood()
 {
-    buildSixPages();
-    wizard->start();
-    for (int i = 0; i < 4; ++i)
-        pages[i]->nextButton->click();
-    QCOMPARE(wizard->currentIndex(), 4);
-    eventLog.clear();
-    pages[4]->backButton->click();
-    QCOMPARE(eventLog, (QStringList{QStringLiteral("undo"), QStringLiteral("previous")}));
-    QCOMPARE(wizard->currentIndex(), 3);
-    // Back on other pages does not undo.
-    pages[3]->backButton->click();
-    QCOMPARE(host->undoCalls, 1);
+    QCOMPARE(pages[4]->nextButton->text(), QStringLiteral(" &Next > "));
+    pages[4]->setLastPage(false);
+    QCOMPARE(pages[4]->nextButton->text(), QStringLiteral(" &Next > "));
+    pages[5]->setLastPage(false);
+    QCOMPARE(pages[5]->nextButton->text(), QStringLiteral(" Finish "));
 }
 
 QTEST_MAIN(TestTutorialWizard)
