@@ -29,7 +29,8 @@ public:
     QPushButton* backButton;
 
 signals:
-    // Kept for compatibility with older callers; never emitted.
+    // Declared for listeners of a page of their own; the wizard connects the
+    // Next button directly, so nothing emits it.
     void nextPageBtnClicked();
 
 protected:
