@@ -97,15 +97,6 @@ TEST(KernelEstimatorPyramid, EvenGivenSizeIsEstimatedOneLarger) {
     EXPECT_EQ(estimator.kernels[0].width, 21);
 }
 
-TEST(KernelEstimatorPyramid, GreyPictureTakesTheGammaPathAndIsCappedAtOne) {
-    Image picture = flatPicture(30, 30, 1, 0.25f);
-    picture.data[0] = 1.5f;
-    KernelEstimator estimator(picture, 3, 3, 0.618f, 1, true);
-    estimator.prepare(2.0f);
-    EXPECT_FLOAT_EQ(estimator.images[0].data[0], 1.0f);
-    EXPECT_FLOAT_EQ(estimator.images[0].data[1], 0.0625f);
-}
-
 TEST(KernelEstimatorSizes, TinySidesAreRaisedToThree) {
     // A given 3 x 3 kernel scaled down on a large picture arrives as 1 or 0;
     // the automatic size of a picture under 10 pixels is 1.
