@@ -2,8 +2,6 @@
 // iteration schedule, skipped levels, progress and the sizes handed back.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,35 +15,22 @@ namespace {
 
 using imgproc::Image;
 using imgproc::KernelEstimator;
-
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    std::string line;
-    while (std::getline(stream, line)) lines.push_back(line);
-    return lines;
-}
+using testsupport::isCentredImpulse;
+using testsupport::sumOf;
 
 // The photograph stretched to the wanted size (values in [0, 1], real edges).
 Image photograph(int rows, int cols) {
-    const Image camera = testsupport::readNetpbm(testsupport::dataPath("camera.pgm"));
     Image picture;
-    imgproc::resize(camera, rows, cols, picture);
+    imgproc::resize(testsupport::readNetpbm(testsupport::dataPath("camera.pgm")), rows, cols, picture);
     return picture;
 }
 
-double sumOf(const Image& image) {
-    double sum = 0.0;
-    for (size_t i = 0; i < image.size(); ++i) sum += image.data[i];
-    return sum;
-}
-
-bool isCentredImpulse(const Image& kernel) {
-    const size_t count = static_cast<size_t>(kernel.width) * kernel.height;
-    for (size_t i = 0; i < count; ++i) {
-        if (kernel.data[i] != (i == count / 2 ? 1.0f : 0.0f)) return false;
-    }
-    return true;
+// Runs the prepared estimator and returns its log lines.
+std::vector<std::string> runLogged(KernelEstimator& estimator, int32_t& progress, float share,
+                                   bool automatic) {
+    ::testing::internal::CaptureStdout();
+    estimator.run(1.0f, 40.0f, 0.002f, 0.07f, &progress, share, automatic);
+    return testsupport::splitLines(::testing::internal::GetCapturedStdout());
 }
 
 TEST(LevelIterations, FollowTheScheduleFromCoarsestToFinest) {
@@ -84,9 +69,7 @@ TEST(EstimationLoop, AutomaticSizeSkipsTheCoarsestLevelOf750x1000) {
     ASSERT_EQ(estimator.levels, 10);
 
     int32_t progress = 99;
-    ::testing::internal::CaptureStdout();
-    estimator.run(1.0f, 40.0f, 0.002f, 0.07f, &progress, 0.5f, true);
-    const std::vector<std::string> log = splitLines(::testing::internal::GetCapturedStdout());
+    const std::vector<std::string> log = runLogged(estimator, progress, 0.5f, true);
 
     ASSERT_GE(log.size(), 6u);
     const std::vector<std::string> head(log.begin(), log.begin() + 6);
@@ -101,8 +84,7 @@ TEST(EstimationLoop, AutomaticSizeSkipsTheCoarsestLevelOf750x1000) {
     EXPECT_EQ(imgproc::loadProgress(&progress), 50);
 
     const Image& kernel = estimator.kernels[0];
-    EXPECT_EQ(kernel.height % 2, 1);
-    EXPECT_EQ(kernel.width % 2, 1);
+    EXPECT_EQ(std::pair(kernel.height % 2, kernel.width % 2), std::pair(1, 1));
     EXPECT_NEAR(sumOf(kernel), 1.0, 1e-4);
     // The estimator keeps the finest level's engine for its destructor.
     ASSERT_NE(estimator.engine, nullptr);
@@ -117,13 +99,10 @@ TEST(EstimationLoop, SingleRemainingLevelStartsFromThePicture) {
     ASSERT_EQ(estimator.levels, 3);
 
     int32_t progress = 0;
-    ::testing::internal::CaptureStdout();
-    estimator.run(1.0f, 40.0f, 0.002f, 0.07f, &progress, 0.7f, true);
-    const std::vector<std::string> log = splitLines(::testing::internal::GetCapturedStdout());
+    const std::vector<std::string> log = runLogged(estimator, progress, 0.7f, true);
 
-    EXPECT_EQ(log, (std::vector<std::string>{"Level: 2", "\tskip", "Level: 1", "\tskip",
-                                             "Level: 0", "\tKernel size: 5*5",
-                                             "\tImage size: 20*20",
+    EXPECT_EQ(log, (std::vector<std::string>{"Level: 2", "\tskip", "Level: 1", "\tskip", "Level: 0",
+                                             "\tKernel size: 5*5", "\tImage size: 20*20",
                                              "\tNumber of iterations: 9"}));
     EXPECT_EQ(estimator.levels, 1);
     EXPECT_EQ(imgproc::loadProgress(&progress), 70);
@@ -135,9 +114,7 @@ TEST(EstimationLoop, EveryLevelSkippedLeavesTheCentredImpulse) {
     ASSERT_EQ(estimator.levels, 2);
 
     int32_t progress = 42;
-    ::testing::internal::CaptureStdout();
-    estimator.run(1.0f, 40.0f, 0.002f, 0.07f, &progress, 0.7f, true);
-    const std::vector<std::string> log = splitLines(::testing::internal::GetCapturedStdout());
+    const std::vector<std::string> log = runLogged(estimator, progress, 0.7f, true);
 
     EXPECT_EQ(log, (std::vector<std::string>{"Level: 1", "\tskip", "Level: 0", "\tskip"}));
     EXPECT_EQ(estimator.levels, 0);
@@ -156,17 +133,13 @@ TEST(EstimationLoop, GivenSizeSkipsLevelsSmallerThanTheFilters) {
     estimator.images[0] = photograph(4, 4);
 
     int32_t progress = 0;
-    ::testing::internal::CaptureStdout();
-    estimator.run(1.0f, 40.0f, 0.002f, 0.07f, &progress, 0.7f, false);
-    const std::vector<std::string> log = splitLines(::testing::internal::GetCapturedStdout());
+    const std::vector<std::string> log = runLogged(estimator, progress, 0.7f, false);
 
     ASSERT_EQ(log.size(), 3u * 4u + 2u);
-    EXPECT_EQ(log[0], "Level: 3");
-    EXPECT_EQ(log[1], "\tKernel size: 3*3");
-    EXPECT_EQ(log[2], "\tImage size: 9*9");
-    EXPECT_EQ(log[3], "\tNumber of iterations: 9");
-    EXPECT_EQ(log[12], "Level: 0");
-    EXPECT_EQ(log[13], "\tskip");
+    EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 4),
+              (std::vector<std::string>{"Level: 3", "\tKernel size: 3*3", "\tImage size: 9*9",
+                                        "\tNumber of iterations: 9"}));
+    EXPECT_EQ(log[12] + log[13], "Level: 0\tskip");
     EXPECT_EQ(estimator.levels, 3);
     // Level 0 is skipped after the others, so L stays 4 up to level 1:
     // trunc((3/4)^2 * 100 * 0.7) = 39.
@@ -200,7 +173,7 @@ TEST(KernelEstimationStage, LargePictureIsEstimatedAtReducedResolution) {
     ::testing::internal::CaptureStdout();
     imgproc::estimateKernel(picture, 19, 19, kernel, 1, false, imgproc::Processor::Cpu, 1.0f,
                             1.0f, &progress);
-    const std::vector<std::string> log = splitLines(::testing::internal::GetCapturedStdout());
+    const std::vector<std::string> log = testsupport::splitLines(::testing::internal::GetCapturedStdout());
 
     ASSERT_GE(log.size(), 8u);
     EXPECT_EQ(log[3], "--- Blur image size: 2000*3000");
@@ -212,8 +185,7 @@ TEST(KernelEstimationStage, LargePictureIsEstimatedAtReducedResolution) {
     EXPECT_EQ(log.back(), "");
     // trunc(100 * 1,000,000 / 12,000,000)
     EXPECT_EQ(imgproc::loadProgress(&progress), 8);
-    EXPECT_EQ(kernel.height, 19);
-    EXPECT_EQ(kernel.width, 19);
+    EXPECT_EQ(std::pair(kernel.height, kernel.width), std::pair(19, 19));
     EXPECT_NEAR(sumOf(kernel), 1.0, 1e-5);
 }
 

@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -154,6 +155,38 @@ imgproc::Image makeImage(int rows, int cols, int channels, const std::vector<flo
     imgproc::Image image(rows, cols, channels);
     for (size_t i = 0; i < image.size(); ++i) image.data[i] = i < values.size() ? values[i] : 0.0f;
     return image;
+}
+
+imgproc::Image randomImage(int rows, int cols, int channels, unsigned seed, float low, float high) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> dist(low, high);
+    imgproc::Image image(rows, cols, channels);
+    for (size_t i = 0; i < image.size(); ++i) image.data[i] = dist(rng);
+    return image;
+}
+
+double sumOf(const imgproc::Image& image) {
+    double sum = 0.0;
+    for (size_t i = 0; i < image.size(); ++i) sum += image.data[i];
+    return sum;
+}
+
+bool isCentredImpulse(const imgproc::Image& kernel) {
+    const size_t count = kernel.size();
+    for (size_t i = 0; i < count; ++i)
+        if (kernel.data[i] != (i == count / 2 ? 1.0f : 0.0f)) return false;
+    return count > 0;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) lines.push_back(line);
+    return lines;
+}
+
+bool contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 }  // namespace testsupport

@@ -30,5 +30,13 @@ double maxAbsDiff(const imgproc::Image& a, const imgproc::Image& b);
 double normalizedCrossCorrelation(const imgproc::Image& a, const imgproc::Image& b);
 
 imgproc::Image makeImage(int rows, int cols, int channels, const std::vector<float>& values);
+// Uniform values in [low, high) from a fixed seed.
+imgproc::Image randomImage(int rows, int cols, int channels, unsigned seed, float low = 0.0f,
+                           float high = 1.0f);
+double sumOf(const imgproc::Image& image);
+// True for the one-pixel kernel: 1 in the middle element, 0 elsewhere.
+bool isCentredImpulse(const imgproc::Image& kernel);
+std::vector<std::string> splitLines(const std::string& text);
+bool contains(const std::vector<std::string>& lines, const std::string& line);
 
 }  // namespace testsupport
