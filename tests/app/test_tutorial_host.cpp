@@ -2,32 +2,16 @@
 // the pages' Next buttons following the user's open and run, Start page's Back
 // undoing, and the shortcut text against the real key bindings.
 
-#include "main_window.h"
+#include "app_test_support.h"
 #include "tutorial_pages.h"
 #include "tutorial_wizard.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QToolBar>
 #include <QtTest>
 
 #include <memory>
-
-struct ClarnexTestAccess
-{
-    static TutorialWizard* wizard(Clarnex& w) { return w.tutorialWizard; }
-    static bool tutorialRunning(Clarnex& w) { return w.tutorialRunning; }
-    static Ui::DeblurUIActions& actions(Clarnex& w) { return w.actions; }
-    static QImage& input(Clarnex& w) { return w.inputImage; }
-    static QImage& result(Clarnex& w) { return w.resultImage; }
-    static WorkState state(Clarnex& w) { return w.state; }
-    static QToolBar* toolBar(Clarnex& w) { return w.findChild<QToolBar*>(QStringLiteral("toolBar")); }
-};
 
 using A = ClarnexTestAccess;
 
@@ -72,7 +56,6 @@ class TestTutorialHost : public QObject
 
 private slots:
     void initTestCase();
-    void init();
     void firstStartShowsTheTutorialAndTheSecondDoesNot();
     void showTutorialWhileOneRunsDoesNothing();
     void nextFollowsOpeningThroughTheDialog();
@@ -93,9 +76,7 @@ void TestTutorialHost::initTestCase()
 {
     QVERIFY(settingsDir.isValid());
     QVERIFY(files.isValid());
-    // Never the user's own settings.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+    QVERIFY(redirectSettings(settingsDir));
 
     QImage source(QStringLiteral(VANTREL_TEST_DATA "/astronaut.png"));
     QVERIFY(!source.isNull());
@@ -107,17 +88,9 @@ void TestTutorialHost::initTestCase()
     broken.write("this is not a picture");
 }
 
-void TestTutorialHost::init()
-{
-    QSettings(QStringLiteral("VANTREL"), QStringLiteral("Tolvane")).clear();
-}
-
 std::unique_ptr<Clarnex> TestTutorialHost::makeWindow()
 {
-    {
-        QSettings settings(QStringLiteral("VANTREL"), QStringLiteral("Tolvane"));
-        settings.setValue(QStringLiteral("flag/isFirst"), false);
-    }
+    resetSettings();
     auto window = std::make_unique<Clarnex>();
     window->showWindow();
     return window;
@@ -125,6 +98,7 @@ std::unique_ptr<Clarnex> TestTutorialHost::makeWindow()
 
 void TestTutorialHost::firstStartShowsTheTutorialAndTheSecondDoesNot()
 {
+    QSettings("VANTREL", "Tolvane").clear();
     {
         Clarnex first;
         first.move(100, 80);
@@ -133,8 +107,7 @@ void TestTutorialHost::firstStartShowsTheTutorialAndTheSecondDoesNot()
         const QList<TutorialPage*> shown = visiblePages(first);
         QCOMPARE(shown.size(), 1);
         QVERIFY(qobject_cast<OpenFilePage*>(shown.first()));
-        const QRect frame = first.geometry();
-        QCOMPARE(shown.first()->pos(), frame.topLeft() + QPoint(40, 65));
+        QCOMPARE(shown.first()->pos(), first.geometry().topLeft() + QPoint(40, 65));
         // With no picture open the first page waits for one.
         QVERIFY(!shown.first()->nextButton->isEnabled());
         QVERIFY(A::toolBar(first)->widgetForAction(A::actions(first).openAction)->isEnabled());
@@ -215,8 +188,7 @@ void TestTutorialHost::nextFollowsTheRunAndBackUndoes()
     A::actions(*window).startAction->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(A::state(*window), WorkState::ResultShown, 60000);
     QVERIFY(startPage->nextButton->isEnabled());
-    const QImage before = A::input(*window);
-    const QImage after = A::result(*window);
+    const QImage before = A::input(*window), after = A::result(*window);
     QCOMPARE(after.size(), before.size());
 
     // Back on the Start page first swaps the result and the unprocessed picture.
