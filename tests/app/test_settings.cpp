@@ -38,9 +38,8 @@ private slots:
     void processorCodes();
     void qualityCodes_data();
     void qualityCodes();
-    void presetBlurSizeIgnoresStoredSizes();
-    void customBlurSize();
-    void blurSizeOutsideTheList();
+    void blurSizeCodes_data();
+    void blurSizeCodes();
     void writtenAtExit();
     void customSizesSurviveAPreset();
 
@@ -72,19 +71,11 @@ void TestSettings::emptyStore()
         QVERIFY(bar->deringCheck->isChecked());
         QVERIFY(!bar->denoiseCheck->isChecked());
         QVERIFY(Access::isFirst(w));
-
-        // The first show starts the tutorial.
-        w.showWindow();
-        QVERIFY(Access::tutorialRunning(w));
-        QVERIFY(Access::wizard(w));
     }
+    // Whether the tutorial then starts is checked with the tutorial hosting.
     QCOMPARE(stored("flag/isFirst").toBool(), false);
-
-    // After one exit the tutorial no longer starts by itself.
     Clarnex again;
     QVERIFY(!Access::isFirst(again));
-    again.showWindow();
-    QVERIFY(!Access::tutorialRunning(again));
 }
 
 void TestSettings::processorCodes_data()
@@ -131,44 +122,37 @@ void TestSettings::qualityCodes()
     for (int i = 0; i < 3; ++i) QCOMPARE(levels[i]->isChecked(), i + 1 == quality);
 }
 
-void TestSettings::presetBlurSizeIgnoresStoredSizes()
+void TestSettings::blurSizeCodes_data()
 {
-    resetSettings({{"blurSize", 2}, {"blurHeight", 25}, {"blurWidth", 41}});
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("storedSizes");  // 25 x 41 in the store
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QSize>("sizes");  // height, width; empty when the boxes are hidden
+    QTest::addColumn<bool>("editable");
+    QTest::newRow("preset ignores stored sizes") << 2 << true << "Medium" << QSize(33, 33) << false;
+    QTest::newRow("custom") << 4 << true << "Custom" << QSize(25, 41) << true;
+    QTest::newRow("custom, none stored") << 4 << false << "Custom" << QSize(19, 19) << true;
+    for (int code : {5, -1, 1000}) QTest::newRow(qPrintable(QString::number(code))) << code << false << "Auto" << QSize() << true;
+}
+
+void TestSettings::blurSizeCodes()
+{
+    QFETCH(int, code);
+    QFETCH(bool, storedSizes);
+    QFETCH(QString, shown);
+    QFETCH(QSize, sizes);
+    QFETCH(bool, editable);
+    QVariantMap options{{"blurSize", code}};
+    if (storedSizes) options.insert({{"blurHeight", 25}, {"blurWidth", 41}});
+    resetSettings(options);
     Clarnex w;
     ParameterBar* bar = Access::bar(w);
-    QCOMPARE(bar->blurStrengthCombo->currentText(), QString("Medium"));
-    QCOMPARE(bar->heightSpin->value(), 33);
-    QCOMPARE(bar->widthSpin->value(), 33);
-    QVERIFY(!bar->heightSpin->isHidden());
-    QVERIFY(!bar->heightSpin->isEnabled());
-    QVERIFY(!bar->widthSpin->isEnabled());
-}
-
-void TestSettings::customBlurSize()
-{
-    {
-        resetSettings({{"blurSize", 4}, {"blurHeight", 25}, {"blurWidth", 41}});
-        Clarnex w;
-        ParameterBar* bar = Access::bar(w);
-        QCOMPARE(bar->blurStrengthCombo->currentText(), QString("Custom"));
-        QVERIFY(bar->heightSpin->isEnabled());
-        QCOMPARE(bar->heightSpin->value(), 25);
-        QCOMPARE(bar->widthSpin->value(), 41);
-    }
-    resetSettings({{"blurSize", 4}});
-    Clarnex w;
-    QCOMPARE(Access::bar(w)->heightSpin->value(), 19);
-    QCOMPARE(Access::bar(w)->widthSpin->value(), 19);
-}
-
-void TestSettings::blurSizeOutsideTheList()
-{
-    for (int code : {5, -1, 1000}) {
-        resetSettings({{"blurSize", code}});
-        Clarnex w;
-        QCOMPARE(Access::bar(w)->blurStrengthCombo->currentIndex(), 0);
-        QVERIFY(Access::bar(w)->heightSpin->isHidden());
-    }
+    QCOMPARE(bar->blurStrengthCombo->currentText(), shown);
+    QCOMPARE(bar->heightSpin->isHidden(), sizes.isEmpty());
+    if (sizes.isEmpty()) return;
+    QCOMPARE(QSize(bar->heightSpin->value(), bar->widthSpin->value()), sizes);
+    QCOMPARE(bar->heightSpin->isEnabled(), editable);
+    QCOMPARE(bar->widthSpin->isEnabled(), editable);
 }
 
 void TestSettings::writtenAtExit()
