@@ -8,6 +8,7 @@
 
 #include "color.h"
 #include "geometry.h"
+#include "parallel.h"
 
 namespace imgproc {
 
@@ -154,12 +155,14 @@ void medianFilterChannel(const Image& source, Image& destination) {
     if (W > 0 && H > 0) {
         const int32_t strips =
             std::max(1, std::min(omp_get_max_threads(), W / kMinStripWidth));
-#pragma omp parallel for schedule(static, 1) num_threads(strips) if (strips > 1)
-        for (int32_t s = 0; s < strips; ++s) {
-            const int32_t x0 = static_cast<int32_t>(static_cast<int64_t>(W) * s / strips);
-            const int32_t x1 = static_cast<int32_t>(static_cast<int64_t>(W) * (s + 1) / strips);
-            if (x1 > x0) filterStrip(padded, W, H, x0, x1, result.data);
-        }
+        // One strip per chunk: there are never more strips than threads.
+        parallelFor(strips, 2, [&](int64_t begin, int64_t end) {
+            for (int64_t s = begin; s < end; ++s) {
+                const int32_t x0 = static_cast<int32_t>(static_cast<int64_t>(W) * s / strips);
+                const int32_t x1 = static_cast<int32_t>(static_cast<int64_t>(W) * (s + 1) / strips);
+                if (x1 > x0) filterStrip(padded, W, H, x0, x1, result.data);
+            }
+        });
     }
     destination = std::move(result);
 }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "parallel.h"
+
 namespace imgproc {
 
 void cutTile(const Image& source, int32_t rowBegin, int32_t rowEnd, int32_t colBegin,
@@ -68,21 +70,22 @@ void blendTiles(const Image* tiles, int32_t tileRows, int32_t tileCols, Image& d
             const bool firstRow = i == 0;
             const bool lastCol = j == tileCols - 1;
             const bool firstCol = j == 0;
-#pragma omp parallel for schedule(static)
-            for (int32_t r = 0; r < th; ++r) {
-                float rowWeight = 1.0f;
-                if ((!lastRow && r >= kTileStep) || (!firstRow && r < kTileOverlap)) rowWeight *= 0.5f;
-                const float* from = tile.data + static_cast<size_t>(r) * tw * channels;
-                float* to = result.data +
-                            (static_cast<size_t>(kTileStep * i + r) * width + kTileStep * j) * channels;
-                for (int32_t c = 0; c < tw; ++c) {
-                    float weight = rowWeight;
-                    if ((!lastCol && c >= kTileStep) || (!firstCol && c < kTileOverlap)) weight *= 0.5f;
-                    for (int32_t k = 0; k < channels; ++k) {
-                        to[c * channels + k] += from[c * channels + k] * weight;
+            parallelFor(th, 2, [&](int64_t begin, int64_t end) {
+                for (int32_t r = static_cast<int32_t>(begin); r < end; ++r) {
+                    float rowWeight = 1.0f;
+                    if ((!lastRow && r >= kTileStep) || (!firstRow && r < kTileOverlap)) rowWeight *= 0.5f;
+                    const float* from = tile.data + static_cast<size_t>(r) * tw * channels;
+                    float* to = result.data +
+                                (static_cast<size_t>(kTileStep * i + r) * width + kTileStep * j) * channels;
+                    for (int32_t c = 0; c < tw; ++c) {
+                        float weight = rowWeight;
+                        if ((!lastCol && c >= kTileStep) || (!firstCol && c < kTileOverlap)) weight *= 0.5f;
+                        for (int32_t k = 0; k < channels; ++k) {
+                            to[c * channels + k] += from[c * channels + k] * weight;
+                        }
                     }
                 }
-            }
+            });
         }
     }
     destination = std::move(result);
