@@ -3,6 +3,8 @@
 #include <cmath>
 #include <utility>
 
+#include "parallel.h"
+
 namespace imgproc {
 
 void rgbToGray(const Image& source, Image& destination, float gamma) {
@@ -11,14 +13,15 @@ void rgbToGray(const Image& source, Image& destination, float gamma) {
     const float* src = source.data;
     float* dst = result.data;
     const double g = gamma;
-#pragma omp parallel for if (pixels > 65536)
-    for (int64_t i = 0; i < pixels; ++i) {
-        const float r = static_cast<float>(std::pow(static_cast<double>(src[3 * i]), g));
-        const float gr = static_cast<float>(std::pow(static_cast<double>(src[3 * i + 1]), g));
-        const float b = static_cast<float>(std::pow(static_cast<double>(src[3 * i + 2]), g));
-        const float v = static_cast<float>(0.2989 * r + 0.587 * gr + 0.114 * b);
-        dst[i] = v > 1.0f ? 1.0f : v;
-    }
+    parallelFor(pixels, 65537, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float r = static_cast<float>(std::pow(static_cast<double>(src[3 * i]), g));
+            const float gr = static_cast<float>(std::pow(static_cast<double>(src[3 * i + 1]), g));
+            const float b = static_cast<float>(std::pow(static_cast<double>(src[3 * i + 2]), g));
+            const float v = static_cast<float>(0.2989 * r + 0.587 * gr + 0.114 * b);
+            dst[i] = v > 1.0f ? 1.0f : v;
+        }
+    });
     destination = std::move(result);
 }
 
@@ -26,11 +29,14 @@ void applyGamma(const Image& source, Image& destination, float gamma) {
     Image result(source.height, source.width, source.channels);
     const int64_t n = static_cast<int64_t>(source.size());
     const double g = gamma;
-#pragma omp parallel for if (n > 65536)
-    for (int64_t i = 0; i < n; ++i) {
-        const float v = static_cast<float>(std::pow(static_cast<double>(source.data[i]), g));
-        result.data[i] = v > 1.0f ? 1.0f : v;
-    }
+    const float* src = source.data;
+    float* dst = result.data;
+    parallelFor(n, 65537, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float v = static_cast<float>(std::pow(static_cast<double>(src[i]), g));
+            dst[i] = v > 1.0f ? 1.0f : v;
+        }
+    });
     destination = std::move(result);
 }
 
@@ -38,15 +44,18 @@ void rgbToYCbCr(const Image& source, Image& destination) {
     Image result(source.height, source.width, source.channels);
     const int64_t pixels = static_cast<int64_t>(source.width) * source.height;
     const int ch = source.channels;
-#pragma omp parallel for if (pixels > 65536)
-    for (int64_t i = 0; i < pixels; ++i) {
-        const float* p = source.data + i * ch;
-        float* q = result.data + i * ch;
-        const float r = p[0], g = p[1], b = p[2];
-        q[0] = 0.587f * g + 0.299f * r + 0.114f * b;
-        q[1] = 0.5f * b - (0.33126f * g + 0.16874f * r) + 0.502f;
-        q[2] = (0.5f * r - 0.41869f * g) - 0.08131f * b + 0.502f;
-    }
+    const float* src = source.data;
+    float* dst = result.data;
+    parallelFor(pixels, 65537, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float* p = src + i * ch;
+            float* q = dst + i * ch;
+            const float r = p[0], g = p[1], b = p[2];
+            q[0] = 0.587f * g + 0.299f * r + 0.114f * b;
+            q[1] = 0.5f * b - (0.33126f * g + 0.16874f * r) + 0.502f;
+            q[2] = (0.5f * r - 0.41869f * g) - 0.08131f * b + 0.502f;
+        }
+    });
     result.extra = 1;
     destination = std::move(result);
 }
@@ -55,27 +64,33 @@ void yCbCrToRgb(const Image& source, Image& destination) {
     Image result(source.height, source.width, source.channels);
     const int64_t pixels = static_cast<int64_t>(source.width) * source.height;
     const int ch = source.channels;
-#pragma omp parallel for if (pixels > 65536)
-    for (int64_t i = 0; i < pixels; ++i) {
-        const float* p = source.data + i * ch;
-        float* q = result.data + i * ch;
-        const float y = p[0], cb = p[1], cr = p[2];
-        q[0] = (cr - 0.502f) * 1.402f + y;
-        q[1] = y - (cb - 0.502f) * 0.34414f - (cr - 0.502f) * 0.71414f;
-        q[2] = (cb - 0.502f) * 1.772f + y;
-    }
+    const float* src = source.data;
+    float* dst = result.data;
+    parallelFor(pixels, 65537, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float* p = src + i * ch;
+            float* q = dst + i * ch;
+            const float y = p[0], cb = p[1], cr = p[2];
+            q[0] = (cr - 0.502f) * 1.402f + y;
+            q[1] = y - (cb - 0.502f) * 0.34414f - (cr - 0.502f) * 0.71414f;
+            q[2] = (cb - 0.502f) * 1.772f + y;
+        }
+    });
     destination = std::move(result);
 }
 
 void clamp(const Image& source, Image& destination, float low, float high) {
     Image result(source.height, source.width, source.channels);
     const int64_t n = static_cast<int64_t>(source.size());
-#pragma omp parallel for if (n > 65536)
-    for (int64_t i = 0; i < n; ++i) {
-        const float x = source.data[i];
-        const float v = x < low ? low : x;
-        result.data[i] = v > high ? high : v;
-    }
+    const float* src = source.data;
+    float* dst = result.data;
+    parallelFor(n, 65537, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float x = src[i];
+            const float v = x < low ? low : x;
+            dst[i] = v > high ? high : v;
+        }
+    });
     destination = std::move(result);
 }
 

@@ -1,5 +1,6 @@
 #include "fft_engine.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -8,6 +9,7 @@
 #include "cufft_engine.h"
 #include "fftw_engine.h"
 #include "geometry.h"
+#include "parallel.h"
 
 namespace imgproc {
 
@@ -64,23 +66,26 @@ void complexBufferToImage(const fftwf_complex* buffer, int32_t rows, int32_t col
     Image result(rows, cols, 1);
     const int64_t count = static_cast<int64_t>(rows) * cols;
     const float divisor = static_cast<float>(count);
-#pragma omp parallel for if (count > 65536)
-    for (int64_t n = 0; n < count; ++n) result.data[n] = buffer[n][0] / divisor;
+    parallelFor(count, 65537, [&](int64_t begin, int64_t end) {
+        for (int64_t n = begin; n < end; ++n) result.data[n] = buffer[n][0] / divisor;
+    });
     destination = std::move(result);
 }
 
 void imageToComplexBuffer(const Image& source, fftwf_complex* buffer, int32_t bottom, int32_t right,
                           float fill) {
     const int rows = source.height + bottom, cols = source.width + right;
-#pragma omp parallel for if (static_cast<int64_t>(rows) * cols > 65536)
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < cols; ++c) {
-            fftwf_complex& out = buffer[static_cast<size_t>(r) * cols + c];
-            out[0] = (r < source.height && c < source.width)
-                         ? source.data[static_cast<size_t>(r) * source.width + c]
-                         : fill;
-            out[1] = 0.0f;
-        }
+    // Shared out by rows once the buffer has more than 65536 entries.
+    parallelFor(rows, 65536 / std::max(cols, 1) + 1, [&](int64_t begin, int64_t end) {
+        for (int r = static_cast<int>(begin); r < end; ++r)
+            for (int c = 0; c < cols; ++c) {
+                fftwf_complex& out = buffer[static_cast<size_t>(r) * cols + c];
+                out[0] = (r < source.height && c < source.width)
+                             ? source.data[static_cast<size_t>(r) * source.width + c]
+                             : fill;
+                out[1] = 0.0f;
+            }
+    });
 }
 
 void initFFTThreads() {

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "parallel.h"
+
 namespace imgproc {
 
 FFTWEngine::FFTWEngine(int32_t rows, int32_t cols) : FFTEngine(rows, cols) {
@@ -23,23 +25,26 @@ void FFTWEngine::forward(const Image& source, Image& destination) {
     const int64_t count = static_cast<int64_t>(rows) * cols;
     const float* src = source.data;
     if (source.channels == 1) {
-#pragma omp parallel for if (count > 65536)
-        for (int64_t n = 0; n < count; ++n) {
-            inBuffer[n][0] = src[n];
-            inBuffer[n][1] = 0.0f;
-        }
+        parallelFor(count, 65537, [&](int64_t begin, int64_t end) {
+            for (int64_t n = begin; n < end; ++n) {
+                inBuffer[n][0] = src[n];
+                inBuffer[n][1] = 0.0f;
+            }
+        });
     } else {
-#pragma omp parallel for if (count > 65536)
-        for (int64_t n = 0; n < count; ++n) {
-            inBuffer[n][0] = src[2 * n];
-            inBuffer[n][1] = src[2 * n + 1];
-        }
+        parallelFor(count, 65537, [&](int64_t begin, int64_t end) {
+            for (int64_t n = begin; n < end; ++n) {
+                inBuffer[n][0] = src[2 * n];
+                inBuffer[n][1] = src[2 * n + 1];
+            }
+        });
     }
     fftwf_execute(forwardPlan);
     Image result(source.height, source.width, 2);
     const float* out = reinterpret_cast<const float*>(outBuffer);
-#pragma omp parallel for if (count > 65536)
-    for (int64_t n = 0; n < 2 * count; ++n) result.data[n] = out[n];
+    parallelFor(2 * count, 2 * 65537, [&](int64_t begin, int64_t end) {
+        for (int64_t n = begin; n < end; ++n) result.data[n] = out[n];
+    });
     destination = std::move(result);
 }
 
@@ -47,18 +52,21 @@ void FFTWEngine::inverse(const Image& source, Image& destination, bool realOnly,
     const int64_t count = static_cast<int64_t>(rows) * cols;
     const float* src = source.data;
     float* in = reinterpret_cast<float*>(inBuffer);
-#pragma omp parallel for if (count > 65536)
-    for (int64_t n = 0; n < 2 * count; ++n) in[n] = src[n];
+    parallelFor(2 * count, 2 * 65537, [&](int64_t begin, int64_t end) {
+        for (int64_t n = begin; n < end; ++n) in[n] = src[n];
+    });
     fftwf_execute(backwardPlan);
     const float d = normalize ? static_cast<float>(static_cast<int64_t>(source.width) * source.height) : 1.0f;
     Image result(source.height, source.width, realOnly ? 1 : 2);
     const float* out = reinterpret_cast<const float*>(outBuffer);
     if (realOnly) {
-#pragma omp parallel for if (count > 65536)
-        for (int64_t n = 0; n < count; ++n) result.data[n] = out[2 * n] / d;
+        parallelFor(count, 65537, [&](int64_t begin, int64_t end) {
+            for (int64_t n = begin; n < end; ++n) result.data[n] = out[2 * n] / d;
+        });
     } else {
-#pragma omp parallel for if (count > 65536)
-        for (int64_t n = 0; n < 2 * count; ++n) result.data[n] = out[n] / d;
+        parallelFor(2 * count, 2 * 65537, [&](int64_t begin, int64_t end) {
+            for (int64_t n = begin; n < end; ++n) result.data[n] = out[n] / d;
+        });
     }
     destination = std::move(result);
 }

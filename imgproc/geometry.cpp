@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "color.h"
+#include "parallel.h"
 
 namespace imgproc {
 
@@ -54,18 +55,20 @@ TapTable buildTaps(float s, int sourceLength, int targetLength, bool stretch, bo
 Image resampleRows(const Image& src, const TapTable& table, int targetRows) {
     Image out(targetRows, src.width, 1);
     const int w = src.width;
-#pragma omp parallel for if (static_cast<int64_t>(targetRows) * w > 65536)
-    for (int i = 0; i < targetRows; ++i) {
-        const int* idx = &table.index[static_cast<size_t>(i) * table.taps];
-        const float* wt = &table.weight[static_cast<size_t>(i) * table.taps];
-        float* dst = out.data + static_cast<size_t>(i) * w;
-        for (int x = 0; x < w; ++x) dst[x] = 0.0f;
-        for (int j = 0; j < table.taps; ++j) {
-            const float* row = src.data + static_cast<size_t>(idx[j]) * w;
-            const float weight = wt[j];
-            for (int x = 0; x < w; ++x) dst[x] += weight * row[x];
+    // Shared out by rows once the result has more than 65536 values.
+    parallelFor(targetRows, 65536 / std::max(w, 1) + 1, [&](int64_t begin, int64_t end) {
+        for (int i = static_cast<int>(begin); i < end; ++i) {
+            const int* idx = &table.index[static_cast<size_t>(i) * table.taps];
+            const float* wt = &table.weight[static_cast<size_t>(i) * table.taps];
+            float* dst = out.data + static_cast<size_t>(i) * w;
+            for (int x = 0; x < w; ++x) dst[x] = 0.0f;
+            for (int j = 0; j < table.taps; ++j) {
+                const float* row = src.data + static_cast<size_t>(idx[j]) * w;
+                const float weight = wt[j];
+                for (int x = 0; x < w; ++x) dst[x] += weight * row[x];
+            }
         }
-    }
+    });
     return out;
 }
 
@@ -73,18 +76,19 @@ Image resampleRows(const Image& src, const TapTable& table, int targetRows) {
 Image resampleCols(const Image& src, const TapTable& table, int targetCols) {
     Image out(src.height, targetCols, 1);
     const int h = src.height;
-#pragma omp parallel for if (static_cast<int64_t>(targetCols) * h > 65536)
-    for (int r = 0; r < h; ++r) {
-        const float* row = src.data + static_cast<size_t>(r) * src.width;
-        float* dst = out.data + static_cast<size_t>(r) * targetCols;
-        for (int i = 0; i < targetCols; ++i) {
-            const int* idx = &table.index[static_cast<size_t>(i) * table.taps];
-            const float* wt = &table.weight[static_cast<size_t>(i) * table.taps];
-            float sum = 0.0f;
-            for (int j = 0; j < table.taps; ++j) sum += wt[j] * row[idx[j]];
-            dst[i] = sum;
+    parallelFor(h, 65536 / std::max(targetCols, 1) + 1, [&](int64_t begin, int64_t end) {
+        for (int r = static_cast<int>(begin); r < end; ++r) {
+            const float* row = src.data + static_cast<size_t>(r) * src.width;
+            float* dst = out.data + static_cast<size_t>(r) * targetCols;
+            for (int i = 0; i < targetCols; ++i) {
+                const int* idx = &table.index[static_cast<size_t>(i) * table.taps];
+                const float* wt = &table.weight[static_cast<size_t>(i) * table.taps];
+                float sum = 0.0f;
+                for (int j = 0; j < table.taps; ++j) sum += wt[j] * row[idx[j]];
+                dst[i] = sum;
+            }
         }
-    }
+    });
     return out;
 }
 
@@ -170,16 +174,17 @@ void padReplicate(const Image& source, int32_t top, int32_t bottom, int32_t left
     const int H = source.height, W = source.width, ch = source.channels;
     const int outH = H + top + bottom, outW = W + left + right;
     Image result(outH, outW, ch);
-#pragma omp parallel for if (static_cast<int64_t>(outH) * outW > 65536)
-    for (int r = 0; r < outH; ++r) {
-        const int sr = std::min(std::max(r - top, 0), H - 1);
-        const float* srcRow = source.data + static_cast<size_t>(sr) * W * ch;
-        float* dst = result.data + static_cast<size_t>(r) * outW * ch;
-        for (int c = 0; c < outW; ++c) {
-            const int sc = std::min(std::max(c - left, 0), W - 1);
-            for (int k = 0; k < ch; ++k) dst[c * ch + k] = srcRow[sc * ch + k];
+    parallelFor(outH, 65536 / std::max(outW, 1) + 1, [&](int64_t begin, int64_t end) {
+        for (int r = static_cast<int>(begin); r < end; ++r) {
+            const int sr = std::min(std::max(r - top, 0), H - 1);
+            const float* srcRow = source.data + static_cast<size_t>(sr) * W * ch;
+            float* dst = result.data + static_cast<size_t>(r) * outW * ch;
+            for (int c = 0; c < outW; ++c) {
+                const int sc = std::min(std::max(c - left, 0), W - 1);
+                for (int k = 0; k < ch; ++k) dst[c * ch + k] = srcRow[sc * ch + k];
+            }
         }
-    }
+    });
     destination = std::move(result);
 }
 

@@ -6,6 +6,8 @@
 #include <new>
 #include <utility>
 
+#include "parallel.h"
+
 namespace imgproc {
 
 namespace {
@@ -24,8 +26,9 @@ Image unaryOp(const Image& a, Op op) {
     const size_t n = a.size();
     const float* src = a.data;
     float* dst = result.data;
-#pragma omp parallel for if (n > 65536)
-    for (size_t i = 0; i < n; ++i) dst[i] = op(src[i]);
+    parallelFor(static_cast<int64_t>(n), 65537, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) dst[i] = op(src[i]);
+    });
     return result;
 }
 
@@ -36,8 +39,9 @@ Image binaryOp(const Image& a, const Image& b, Op op) {
     const float* pa = a.data;
     const float* pb = b.data;
     float* dst = result.data;
-#pragma omp parallel for if (n > 65536)
-    for (size_t i = 0; i < n; ++i) dst[i] = op(pa[i], pb[i]);
+    parallelFor(static_cast<int64_t>(n), 65537, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) dst[i] = op(pa[i], pb[i]);
+    });
     return result;
 }
 
