@@ -3,6 +3,7 @@
 #include "deconvolver.h"
 #include "fft_engine.h"
 #include "gradients.h"
+#include "parallel.h"
 
 namespace imgproc {
 
@@ -47,21 +48,22 @@ void Deconvolver::computeSpectra(const Image& blurred, const Image& blurKernel,
     const float* y = Y.data;
     const float* fx = dx.data;
     const float* fy = dy.data;
-#pragma omp parallel for schedule(static) if (N > 65536)
-    for (size_t i = 0; i < N; ++i) {
-        const float kre = k[2 * i];
-        const float kim = k[2 * i + 1];
-        const float yre = y[2 * i];
-        const float yim = y[2 * i + 1];
-        spectrum.data[2 * i] = yre * kre + yim * kim;
-        spectrum.data[2 * i + 1] = yim * kre - kim * yre;
-        kernelPower.data[i] = kim * kim + kre * kre;
-        const float xre = fx[2 * i];
-        const float xim = fx[2 * i + 1];
-        const float vre = fy[2 * i];
-        const float vim = fy[2 * i + 1];
-        gradientPower.data[i] = xim * xim + xre * xre + vre * vre + vim * vim;
-    }
+    parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float kre = k[2 * i];
+            const float kim = k[2 * i + 1];
+            const float yre = y[2 * i];
+            const float yim = y[2 * i + 1];
+            spectrum.data[2 * i] = yre * kre + yim * kim;
+            spectrum.data[2 * i + 1] = yim * kre - kim * yre;
+            kernelPower.data[i] = kim * kim + kre * kre;
+            const float xre = fx[2 * i];
+            const float xim = fx[2 * i + 1];
+            const float vre = fy[2 * i];
+            const float vim = fy[2 * i + 1];
+            gradientPower.data[i] = xim * xim + xre * xre + vre * vre + vim * vim;
+        }
+    });
     spectra.spectrum = std::move(spectrum);
     spectra.kernelPower = std::move(kernelPower);
     spectra.gradientPower = std::move(gradientPower);
@@ -89,12 +91,13 @@ void Deconvolver::solve(const Image& blurred, const Image& blurKernel, float lam
         shrunkGradientDivergence(x, tau, divergence);
         engine->forward(divergence, X);
         float* v = X.data;
-#pragma omp parallel for schedule(static) if (N > 65536)
-        for (size_t i = 0; i < N; ++i) {
-            const float den = gp[i] * beta + kp[i];
-            v[2 * i] = (beta * v[2 * i] + S[2 * i]) / den;
-            v[2 * i + 1] = (beta * v[2 * i + 1] + S[2 * i + 1]) / den;
-        }
+        parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
+            for (int64_t i = begin; i < end; ++i) {
+                const float den = gp[i] * beta + kp[i];
+                v[2 * i] = (beta * v[2 * i] + S[2 * i]) / den;
+                v[2 * i + 1] = (beta * v[2 * i + 1] + S[2 * i + 1]) / den;
+            }
+        });
         engine->inverse(X, x, true, true);
         b = b / ratio;
     }

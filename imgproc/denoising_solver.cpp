@@ -5,6 +5,7 @@
 #include "fft_convolve.h"
 #include "fft_engine.h"
 #include "gradients.h"
+#include "parallel.h"
 
 namespace imgproc {
 
@@ -34,19 +35,20 @@ void Deconvolver::computeSpectraDenoised(const Image& blurred, const Image& blur
     const float* k = K.data;
     const float* fx = dx.data;
     const float* fy = dy.data;
-#pragma omp parallel for schedule(static) if (N > 65536)
-    for (size_t i = 0; i < N; ++i) {
-        const float kre = k[2 * i];
-        const float kim = k[2 * i + 1];
-        kernelPower.data[2 * i] = kre * kre + kim * kim;
-        kernelPower.data[2 * i + 1] = 0.0f;
-        const float xre = fx[2 * i];
-        const float xim = fx[2 * i + 1];
-        const float vre = fy[2 * i];
-        const float vim = fy[2 * i + 1];
-        gradientPower.data[2 * i] = xre * xre + xim * xim + vre * vre + vim * vim;
-        gradientPower.data[2 * i + 1] = 0.0f;
-    }
+    parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float kre = k[2 * i];
+            const float kim = k[2 * i + 1];
+            kernelPower.data[2 * i] = kre * kre + kim * kim;
+            kernelPower.data[2 * i + 1] = 0.0f;
+            const float xre = fx[2 * i];
+            const float xim = fx[2 * i + 1];
+            const float vre = fy[2 * i];
+            const float vim = fy[2 * i + 1];
+            gradientPower.data[2 * i] = xre * xre + xim * xim + vre * vre + vim * vim;
+            gradientPower.data[2 * i + 1] = 0.0f;
+        }
+    });
     spectra.spectrum = std::move(K);
     spectra.kernelPower = std::move(kernelPower);
     spectra.gradientPower = std::move(gradientPower);
@@ -77,18 +79,20 @@ void Deconvolver::solveDenoised(const Image& blurred, const Image& blurKernel, f
         fftConvolve(convolved, x, blurKernel);
         const float* c = convolved.data;
         // Residuals within the threshold leave the data term at y itself.
-#pragma omp parallel for schedule(static) if (N > 65536)
-        for (size_t i = 0; i < N; ++i) z.data[i] = y[i] + shrink(c[i] - y[i], t);
+        parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
+            for (int64_t i = begin; i < end; ++i) z.data[i] = y[i] + shrink(c[i] - y[i], t);
+        });
         convolved = Image();
         engine->forward(z, KZ);
         float* kz = KZ.data;
-#pragma omp parallel for schedule(static) if (N > 65536)
-        for (size_t i = 0; i < N; ++i) {
-            const float zre = kz[2 * i];
-            const float zim = kz[2 * i + 1];
-            kz[2 * i] = zim * K[2 * i + 1] + K[2 * i] * zre;
-            kz[2 * i + 1] = zim * K[2 * i] - K[2 * i + 1] * zre;
-        }
+        parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
+            for (int64_t i = begin; i < end; ++i) {
+                const float zre = kz[2 * i];
+                const float zim = kz[2 * i + 1];
+                kz[2 * i] = zim * K[2 * i + 1] + K[2 * i] * zre;
+                kz[2 * i + 1] = zim * K[2 * i] - K[2 * i + 1] * zre;
+            }
+        });
 
         float b = b0;
         while (b > 0.01f && (1.0 / static_cast<double>(b)) / static_cast<double>(lambda) < 1024.0) {
@@ -97,13 +101,14 @@ void Deconvolver::solveDenoised(const Image& blurred, const Image& blurKernel, f
             shrunkGradientDivergence(x, tau, divergence);
             engine->forward(divergence, X);
             float* v = X.data;
-#pragma omp parallel for schedule(static) if (N > 65536)
-            for (size_t i = 0; i < N; ++i) {
-                const float den = gp[2 * i] * w + kp[2 * i];
-                const float d = den + FLT_EPSILON;
-                v[2 * i] = (w * v[2 * i] + kz[2 * i]) / d;
-                v[2 * i + 1] = (w * v[2 * i + 1] + kz[2 * i + 1]) / d;
-            }
+            parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
+                for (int64_t i = begin; i < end; ++i) {
+                    const float den = gp[2 * i] * w + kp[2 * i];
+                    const float d = den + FLT_EPSILON;
+                    v[2 * i] = (w * v[2 * i] + kz[2 * i]) / d;
+                    v[2 * i + 1] = (w * v[2 * i + 1] + kz[2 * i + 1]) / d;
+                }
+            });
             engine->inverse(X, x, true, true);
             b = b * 0.5f;
         }

@@ -3,11 +3,13 @@
 #include <fftw3.h>
 
 #include <algorithm>
+#include <mutex>
 #include <utility>
 #include <vector>
 
 #include "color.h"
 #include "fft_engine.h"
+#include "parallel.h"
 
 namespace imgproc {
 
@@ -88,11 +90,13 @@ void edgeTaper(const Image& image, const Image& kernel, Image& result) {
     // channel, so they are formed once.
     const size_t N = static_cast<size_t>(W) * H;
     std::vector<float> weight(N);
-#pragma omp parallel for schedule(static) if (N > 65536)
-    for (int32_t y = 0; y < H; ++y) {
-        const float wy = 1.0f - ay[y];
-        for (int32_t x = 0; x < W; ++x) weight[static_cast<size_t>(y) * W + x] = (1.0f - ax[x]) * wy;
-    }
+    // Shared out by rows once the picture has more than 65536 pixels.
+    parallelFor(H, 65536 / W + 1, [&](int64_t begin, int64_t end) {
+        for (int32_t y = static_cast<int32_t>(begin); y < end; ++y) {
+            const float wy = 1.0f - ay[y];
+            for (int32_t x = 0; x < W; ++x) weight[static_cast<size_t>(y) * W + x] = (1.0f - ax[x]) * wy;
+        }
+    });
     fftwf_complex* otf = static_cast<fftwf_complex*>(fftwf_malloc(sizeof(fftwf_complex) * N));
     psfToOtfFFTW(kernel, H, W, otf);
 
@@ -107,38 +111,48 @@ void edgeTaper(const Image& image, const Image& kernel, Image& result) {
         const float* I = planes[ch].data;
         float hi = 0.0f;
         float lo = 100000.0f;
-#pragma omp parallel for schedule(static) reduction(max : hi) reduction(min : lo) if (N > 65536)
-        for (size_t i = 0; i < N; ++i) {
-            signal[i][0] = I[i];
-            signal[i][1] = 0.0f;
-            hi = std::max(hi, I[i]);
-            lo = std::min(lo, I[i]);
-        }
+        std::mutex boundsMutex;
+        parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
+            float chunkHi = 0.0f;
+            float chunkLo = 100000.0f;
+            for (int64_t i = begin; i < end; ++i) {
+                signal[i][0] = I[i];
+                signal[i][1] = 0.0f;
+                chunkHi = std::max(chunkHi, I[i]);
+                chunkLo = std::min(chunkLo, I[i]);
+            }
+            // Extremes do not depend on the order the chunks are merged in.
+            std::lock_guard<std::mutex> lock(boundsMutex);
+            hi = std::max(hi, chunkHi);
+            lo = std::min(lo, chunkLo);
+        });
         fftwf_plan plan = fftwf_plan_dft_2d(H, W, signal, spectrum, FFTW_FORWARD, FFTW_ESTIMATE);
         fftwf_execute(plan);
         fftwf_destroy_plan(plan);
-#pragma omp parallel for schedule(static) if (N > 65536)
-        for (size_t i = 0; i < N; ++i) {
-            const float are = spectrum[i][0];
-            const float aim = spectrum[i][1];
-            spectrum[i][0] = are * otf[i][0] - otf[i][1] * aim;
-            spectrum[i][1] = are * otf[i][1] + aim * otf[i][0];
-        }
+        parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
+            for (int64_t i = begin; i < end; ++i) {
+                const float are = spectrum[i][0];
+                const float aim = spectrum[i][1];
+                spectrum[i][0] = are * otf[i][0] - otf[i][1] * aim;
+                spectrum[i][1] = are * otf[i][1] + aim * otf[i][0];
+            }
+        });
         plan = fftwf_plan_dft_2d(H, W, spectrum, signal, FFTW_BACKWARD, FFTW_ESTIMATE);
         fftwf_execute(plan);
         fftwf_destroy_plan(plan);
 
         Image tapered(H, W, 1);
         float* J = tapered.data;
-#pragma omp parallel for schedule(static) if (N > 65536)
-        for (size_t i = 0; i < N; ++i) {
-            const float blurred = signal[i][0] / rows / cols;
-            const float w = weight[i];
-            float v = (1.0f - w) * blurred + w * I[i];
-            if (v > hi) v = hi;
-            if (v < lo) v = lo;
-            J[i] = v;
-        }
+        parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
+            for (int64_t i = begin; i < end; ++i) {
+                const float blurred = signal[i][0] / rows / cols;
+                const float w = weight[i];
+                float v = (1.0f - w) * blurred + w * I[i];
+                if (v > hi) v = hi;
+                if (v < lo) v = lo;
+                J[i] = v;
+            }
+        });
         planes[ch] = std::move(tapered);
     }
 

@@ -7,6 +7,7 @@
 #include "color.h"
 #include "fft_engine.h"
 #include "geometry.h"
+#include "parallel.h"
 
 namespace imgproc {
 
@@ -46,13 +47,14 @@ void fftConvolvePlane(Image& out, Image plane, Image kernel) {
     fftwf_plan plan = fftwf_plan_dft_2d(H, W, a, a, FFTW_FORWARD, FFTW_ESTIMATE);
     fftwf_execute(plan);
     fftwf_destroy_plan(plan);
-#pragma omp parallel for schedule(static) if (N > 65536)
-    for (size_t i = 0; i < N; ++i) {
-        const float are = a[i][0];
-        const float aim = a[i][1];
-        a[i][0] = are * b[i][0] - b[i][1] * aim;
-        a[i][1] = are * b[i][1] + aim * b[i][0];
-    }
+    parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float are = a[i][0];
+            const float aim = a[i][1];
+            a[i][0] = are * b[i][0] - b[i][1] * aim;
+            a[i][1] = are * b[i][1] + aim * b[i][0];
+        }
+    });
     fftwf_complex* d = static_cast<fftwf_complex*>(fftwf_malloc(sizeof(fftwf_complex) * N));
     plan = fftwf_plan_dft_2d(H, W, a, d, FFTW_BACKWARD, FFTW_ESTIMATE);
     fftwf_execute(plan);

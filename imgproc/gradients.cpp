@@ -1,7 +1,10 @@
 #include "gradients.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
+
+#include "parallel.h"
 
 namespace imgproc {
 
@@ -13,16 +16,18 @@ void forwardGradient(const Image& src, Image& gx, Image& gy) {
     const float* s = src.data;
     float* px = outX.data;
     float* py = outY.data;
-#pragma omp parallel for schedule(static) if (static_cast<int64_t>(W) * H > 65536)
-    for (int32_t r = 0; r < H; ++r) {
-        const float* row = s + static_cast<size_t>(r) * W;
-        const float* below = s + static_cast<size_t>(r + 1 < H ? r + 1 : H - 1) * W;
-        float* ox = px + static_cast<size_t>(r) * W;
-        float* oy = py + static_cast<size_t>(r) * W;
-        for (int32_t c = 0; c + 1 < W; ++c) ox[c] = row[c + 1] - row[c];
-        if (W > 0) ox[W - 1] = row[W - 1] - row[W - 1];
-        for (int32_t c = 0; c < W; ++c) oy[c] = below[c] - row[c];
-    }
+    // Shared out by rows once the picture has more than 65536 pixels.
+    parallelFor(H, 65536 / std::max(W, 1) + 1, [&](int64_t begin, int64_t end) {
+        for (int32_t r = static_cast<int32_t>(begin); r < end; ++r) {
+            const float* row = s + static_cast<size_t>(r) * W;
+            const float* below = s + static_cast<size_t>(r + 1 < H ? r + 1 : H - 1) * W;
+            float* ox = px + static_cast<size_t>(r) * W;
+            float* oy = py + static_cast<size_t>(r) * W;
+            for (int32_t c = 0; c + 1 < W; ++c) ox[c] = row[c + 1] - row[c];
+            if (W > 0) ox[W - 1] = row[W - 1] - row[W - 1];
+            for (int32_t c = 0; c < W; ++c) oy[c] = below[c] - row[c];
+        }
+    });
     gx = std::move(outX);
     gy = std::move(outY);
 }
@@ -35,16 +40,17 @@ void backwardGradient(const Image& src, Image& dx, Image& dy) {
     const float* s = src.data;
     float* px = outX.data;
     float* py = outY.data;
-#pragma omp parallel for schedule(static) if (static_cast<int64_t>(W) * H > 65536)
-    for (int32_t r = 0; r < H; ++r) {
-        const float* row = s + static_cast<size_t>(r) * W;
-        const float* above = s + static_cast<size_t>(r > 0 ? r - 1 : 0) * W;
-        float* ox = px + static_cast<size_t>(r) * W;
-        float* oy = py + static_cast<size_t>(r) * W;
-        if (W > 0) ox[0] = row[0] - row[0];
-        for (int32_t c = 1; c < W; ++c) ox[c] = row[c] - row[c - 1];
-        for (int32_t c = 0; c < W; ++c) oy[c] = row[c] - above[c];
-    }
+    parallelFor(H, 65536 / std::max(W, 1) + 1, [&](int64_t begin, int64_t end) {
+        for (int32_t r = static_cast<int32_t>(begin); r < end; ++r) {
+            const float* row = s + static_cast<size_t>(r) * W;
+            const float* above = s + static_cast<size_t>(r > 0 ? r - 1 : 0) * W;
+            float* ox = px + static_cast<size_t>(r) * W;
+            float* oy = py + static_cast<size_t>(r) * W;
+            if (W > 0) ox[0] = row[0] - row[0];
+            for (int32_t c = 1; c < W; ++c) ox[c] = row[c] - row[c - 1];
+            for (int32_t c = 0; c < W; ++c) oy[c] = row[c] - above[c];
+        }
+    });
     dx = std::move(outX);
     dy = std::move(outY);
 }
@@ -59,27 +65,28 @@ void secondDerivatives(const Image& src, Image& dxx, Image& dxy, Image& dyy) {
     auto at = [&](int32_t r, int32_t c) -> float {
         return (r >= 0 && r < H && c >= 0 && c < W) ? s[static_cast<size_t>(r) * W + c] : 0.0f;
     };
-#pragma omp parallel for schedule(static) if (static_cast<int64_t>(W) * H > 65536)
-    for (int32_t r = 0; r < H; ++r) {
-        for (int32_t c = 0; c < W; ++c) {
-            const size_t i = static_cast<size_t>(r) * W + c;
-            const float centre = -2.0f * s[i];
-            float xx = centre;
-            xx = xx + at(r, c + 1);
-            xx = xx + at(r, c - 1);
-            float yy = centre;
-            yy = yy + at(r + 1, c);
-            yy = yy + at(r - 1, c);
-            float xy = 0.0f;
-            xy = xy + 0.25f * at(r + 1, c + 1);
-            xy = xy - 0.25f * at(r + 1, c - 1);
-            xy = xy - 0.25f * at(r - 1, c + 1);
-            xy = xy + 0.25f * at(r - 1, c - 1);
-            outXX.data[i] = xx;
-            outXY.data[i] = xy;
-            outYY.data[i] = yy;
+    parallelFor(H, 65536 / std::max(W, 1) + 1, [&](int64_t begin, int64_t end) {
+        for (int32_t r = static_cast<int32_t>(begin); r < end; ++r) {
+            for (int32_t c = 0; c < W; ++c) {
+                const size_t i = static_cast<size_t>(r) * W + c;
+                const float centre = -2.0f * s[i];
+                float xx = centre;
+                xx = xx + at(r, c + 1);
+                xx = xx + at(r, c - 1);
+                float yy = centre;
+                yy = yy + at(r + 1, c);
+                yy = yy + at(r - 1, c);
+                float xy = 0.0f;
+                xy = xy + 0.25f * at(r + 1, c + 1);
+                xy = xy - 0.25f * at(r + 1, c - 1);
+                xy = xy - 0.25f * at(r - 1, c + 1);
+                xy = xy + 0.25f * at(r - 1, c - 1);
+                outXX.data[i] = xx;
+                outXY.data[i] = xy;
+                outYY.data[i] = yy;
+            }
         }
-    }
+    });
     dxx = std::move(outXX);
     dxy = std::move(outXY);
     dyy = std::move(outYY);
@@ -100,14 +107,12 @@ void shrunkGradientDivergence(const Image& src, float tau, Image& v) {
     if (W <= 0 || H <= 0) return;
     const float* s = src.data;
     float* out = v.data;
-#pragma omp parallel if (static_cast<int64_t>(W) * H > 65536)
-    {
+    parallelFor(H, 65536 / W + 1, [&](int64_t begin, int64_t end) {
         // Shrunk gradients of one row, and the vertical one of the row above.
         std::vector<float> wx(static_cast<size_t>(W));
         std::vector<float> wy(static_cast<size_t>(W));
         std::vector<float> wyAbove(static_cast<size_t>(W));
-#pragma omp for schedule(static)
-        for (int32_t r = 0; r < H; ++r) {
+        for (int32_t r = static_cast<int32_t>(begin); r < end; ++r) {
             const float* row = s + static_cast<size_t>(r) * W;
             const float* below = s + static_cast<size_t>(r + 1 < H ? r + 1 : H - 1) * W;
             const float* above = s + static_cast<size_t>(r > 0 ? r - 1 : 0) * W;
@@ -132,7 +137,7 @@ void shrunkGradientDivergence(const Image& src, float tau, Image& v) {
                 o[c] = -ax - ay;
             }
         }
-    }
+    });
 }
 
 }  // namespace imgproc

@@ -2,6 +2,7 @@
 
 #include "deconvolver.h"
 #include "median_filter.h"
+#include "parallel.h"
 
 namespace imgproc {
 
@@ -21,14 +22,15 @@ void suppressRinging(Deconvolver& d, Solver solver) {
     Image q(o.height, o.width, 1);
     const float* ov = o.data;
     const float* sv = smooth.data;
-#pragma omp parallel for schedule(static) if (N > 65536)
-    for (size_t i = 0; i < N; ++i) {
-        const float r = ov[i] - sv[i];
-        float v = (r + 1.0f) / 2.0f;
-        v = v < 0.0f ? 0.0f : v;
-        v = v > 1.0f ? 1.0f : v;
-        q.data[i] = v;
-    }
+    parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float r = ov[i] - sv[i];
+            float v = (r + 1.0f) / 2.0f;
+            v = v < 0.0f ? 0.0f : v;
+            v = v > 1.0f ? 1.0f : v;
+            q.data[i] = v;
+        }
+    });
     smooth = Image();
     Image median;
     medianFilter(q, median);
@@ -36,11 +38,12 @@ void suppressRinging(Deconvolver& d, Solver solver) {
 
     Image corrected(o.height, o.width, 1);
     const float* mv = median.data;
-#pragma omp parallel for schedule(static) if (N > 65536)
-    for (size_t i = 0; i < N; ++i) {
-        const float m = mv[i] * 2.0f - 1.0f;
-        corrected.data[i] = ov[i] - m;
-    }
+    parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float m = mv[i] * 2.0f - 1.0f;
+            corrected.data[i] = ov[i] - m;
+        }
+    });
     o = std::move(corrected);
 }
 
