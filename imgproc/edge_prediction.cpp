@@ -8,6 +8,7 @@
 
 #include "color.h"
 #include "gradients.h"
+#include "parallel.h"
 
 namespace imgproc {
 
@@ -53,29 +54,31 @@ void boxFilter(const Image& image, int windowRows, int windowCols, Image& result
     const float* T = table.data;
     const size_t rowStride = static_cast<size_t>(w) * c;
 
-#pragma omp parallel for schedule(static) if (static_cast<size_t>(h) * w * c >= kParallelMinimum)
-    for (int y = 0; y < h; ++y) {
-        const int y0 = std::max(y - ry, 0);
-        const int y1 = std::min(y + ry, h - 1);
-        const float* rowBelow = T + static_cast<size_t>(y1) * rowStride;
-        const float* rowAbove = y0 > 0 ? T + static_cast<size_t>(y0 - 1) * rowStride : nullptr;
-        float* dst = out.data + static_cast<size_t>(y) * rowStride;
-        for (int x = 0; x < w; ++x) {
-            const int x0 = std::max(x - rx, 0);
-            const int x1 = std::min(x + rx, w - 1);
-            const float count = static_cast<float>((x1 - x0 + 1) * (y1 - y0 + 1));
-            for (int ch = 0; ch < c; ++ch) {
-                const size_t right = static_cast<size_t>(x1) * c + ch;
-                const float a = rowBelow[right];
-                const float b = rowAbove ? rowAbove[right] : 0.0f;
-                const float d = x0 > 0 ? rowBelow[static_cast<size_t>(x0 - 1) * c + ch] : 0.0f;
-                const float e =
-                    (rowAbove && x0 > 0) ? rowAbove[static_cast<size_t>(x0 - 1) * c + ch] : 0.0f;
-                const float sum = a - b - d + e;
-                dst[static_cast<size_t>(x) * c + ch] = sum / count;
+    const size_t rowsMinimum = (kParallelMinimum + rowStride - 1) / std::max<size_t>(rowStride, 1);
+    parallelFor(h, static_cast<int64_t>(rowsMinimum), [&](int64_t begin, int64_t end) {
+        for (int y = static_cast<int>(begin); y < end; ++y) {
+            const int y0 = std::max(y - ry, 0);
+            const int y1 = std::min(y + ry, h - 1);
+            const float* rowBelow = T + static_cast<size_t>(y1) * rowStride;
+            const float* rowAbove = y0 > 0 ? T + static_cast<size_t>(y0 - 1) * rowStride : nullptr;
+            float* dst = out.data + static_cast<size_t>(y) * rowStride;
+            for (int x = 0; x < w; ++x) {
+                const int x0 = std::max(x - rx, 0);
+                const int x1 = std::min(x + rx, w - 1);
+                const float count = static_cast<float>((x1 - x0 + 1) * (y1 - y0 + 1));
+                for (int ch = 0; ch < c; ++ch) {
+                    const size_t right = static_cast<size_t>(x1) * c + ch;
+                    const float a = rowBelow[right];
+                    const float b = rowAbove ? rowAbove[right] : 0.0f;
+                    const float d = x0 > 0 ? rowBelow[static_cast<size_t>(x0 - 1) * c + ch] : 0.0f;
+                    const float e =
+                        (rowAbove && x0 > 0) ? rowAbove[static_cast<size_t>(x0 - 1) * c + ch] : 0.0f;
+                    const float sum = a - b - d + e;
+                    dst[static_cast<size_t>(x) * c + ch] = sum / count;
+                }
             }
         }
-    }
+    });
     result = std::move(out);
 }
 
@@ -101,22 +104,23 @@ void shockFilter(const Image& image, int iterations, float step, float spacing,
         backwardGradient(current, dxB, dyB);
         secondDerivatives(current, ixx, ixy, iyy);
         float* out = current.data;
-#pragma omp parallel for schedule(static) if (n >= kParallelMinimum)
-        for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(n); ++i) {
-            const float fx = dxF.data[i];
-            const float bx = dxB.data[i];
-            const float fy = dyF.data[i];
-            const float by = dyB.data[i];
-            const float ix = (bx + fx) * 0.5f;
-            const float iy = (by + fy) * 0.5f;
-            const float d = ixx.data[i] * ix * ix + 2.0f * ixy.data[i] * ix * iy +
-                            iyy.data[i] * iy * iy;
-            const float s = d > 0.0f ? 1.0f : (d < 0.0f ? -1.0f : 0.0f);
-            const float mx = bx * fx < 0.0f ? 0.0f : std::min(std::fabs(fx), std::fabs(bx));
-            const float my = by * fy < 0.0f ? 0.0f : std::min(std::fabs(fy), std::fabs(by));
-            const float g = static_cast<float>(std::sqrt(static_cast<double>(mx * mx + my * my)));
-            out[i] = out[i] - ((g * s) * step) / spacing;
-        }
+        parallelFor(static_cast<int64_t>(n), kParallelMinimum, [&](int64_t begin, int64_t end) {
+            for (int64_t i = begin; i < end; ++i) {
+                const float fx = dxF.data[i];
+                const float bx = dxB.data[i];
+                const float fy = dyF.data[i];
+                const float by = dyB.data[i];
+                const float ix = (bx + fx) * 0.5f;
+                const float iy = (by + fy) * 0.5f;
+                const float d = ixx.data[i] * ix * ix + 2.0f * ixy.data[i] * ix * iy +
+                                iyy.data[i] * iy * iy;
+                const float s = d > 0.0f ? 1.0f : (d < 0.0f ? -1.0f : 0.0f);
+                const float mx = bx * fx < 0.0f ? 0.0f : std::min(std::fabs(fx), std::fabs(bx));
+                const float my = by * fy < 0.0f ? 0.0f : std::min(std::fabs(fy), std::fabs(by));
+                const float g = static_cast<float>(std::sqrt(static_cast<double>(mx * mx + my * my)));
+                out[i] = out[i] - ((g * s) * step) / spacing;
+            }
+        });
     }
     result = std::move(current);
 }
@@ -155,23 +159,24 @@ float orientationThreshold(const Image& hx, const Image& hy, const Image& map, i
     // The orientation of every pixel first (the costly part, independent per
     // pixel), then the bins filled in pixel order.
     std::vector<unsigned char> binOf(n);
-#pragma omp parallel for schedule(static) if (n >= kParallelMinimum)
-    for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(n); ++i) {
-        float theta = static_cast<float>(
-            std::atan2(static_cast<double>(hy.data[i]), static_cast<double>(hx.data[i])));
-        if (theta < 0.0f) theta = theta + 3.1415927f;
-        unsigned char b;
-        if (theta < 0.7853982f) {
-            b = 0;
-        } else if (theta < 1.5707964f) {
-            b = 1;
-        } else if (theta < 2.3561945f) {
-            b = 2;
-        } else {
-            b = 3;
+    parallelFor(static_cast<int64_t>(n), kParallelMinimum, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            float theta = static_cast<float>(
+                std::atan2(static_cast<double>(hy.data[i]), static_cast<double>(hx.data[i])));
+            if (theta < 0.0f) theta = theta + 3.1415927f;
+            unsigned char b;
+            if (theta < 0.7853982f) {
+                b = 0;
+            } else if (theta < 1.5707964f) {
+                b = 1;
+            } else if (theta < 2.3561945f) {
+                b = 2;
+            } else {
+                b = 3;
+            }
+            binOf[i] = b;
         }
-        binOf[i] = b;
-    }
+    });
     size_t sizes[4] = {0, 0, 0, 0};
     for (size_t i = 0; i < n; ++i) ++sizes[binOf[i]];
     std::vector<float> bins[4];
@@ -199,12 +204,13 @@ void predictGradients(PredictionParams& params, const Image& latent, const Image
     forwardGradient(candidate, ax, ay);
 
     Image magnitude(latent.height, latent.width, 1);
-#pragma omp parallel for schedule(static) if (n >= kParallelMinimum)
-    for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(n); ++i) {
-        const float gx = ax.data[i];
-        const float gy = ay.data[i];
-        magnitude.data[i] = static_cast<float>(std::sqrt(static_cast<double>(gx * gx + gy * gy)));
-    }
+    parallelFor(static_cast<int64_t>(n), kParallelMinimum, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float gx = ax.data[i];
+            const float gy = ay.data[i];
+            magnitude.data[i] = static_cast<float>(std::sqrt(static_cast<double>(gx * gx + gy * gy)));
+        }
+    });
 
     if (params.scaleMapCut < -10.0f) {
         // Orientations come from the latent image's own differences; they are
@@ -235,12 +241,13 @@ void predictGradients(PredictionParams& params, const Image& latent, const Image
     const float threshold = params.gradientThreshold;
     Image outX(latent.height, latent.width, 1);
     Image outY(latent.height, latent.width, 1);
-#pragma omp parallel for schedule(static) if (n >= kParallelMinimum)
-    for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(n); ++i) {
-        const bool keep = magnitude.data[i] > threshold;
-        outX.data[i] = keep ? ax.data[i] : 0.0f;
-        outY.data[i] = keep ? ay.data[i] : 0.0f;
-    }
+    parallelFor(static_cast<int64_t>(n), kParallelMinimum, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const bool keep = magnitude.data[i] > threshold;
+            outX.data[i] = keep ? ax.data[i] : 0.0f;
+            outY.data[i] = keep ? ay.data[i] : 0.0f;
+        }
+    });
     px = std::move(outX);
     py = std::move(outY);
 }

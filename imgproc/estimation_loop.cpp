@@ -9,6 +9,7 @@
 #include "kernel_cleanup.h"
 #include "kernel_estimator.h"
 #include "kernel_updates.h"
+#include "parallel.h"
 #include "prediction_params.h"
 #include "progress.h"
 
@@ -151,16 +152,17 @@ void KernelEstimator::run(float scaleMapThreshold, float kernelSmoothTerm,
 
             const float* f = F.data;
             float* x = X.data;
-#pragma omp parallel for schedule(static) if (pixels > 65536)
-            for (size_t p = 0; p < pixels; ++p) {
-                float v = f[2 * p] / pixelCount;
-                if (!(v > 0.0f)) {
-                    v = 0.0f;
-                } else if (!(v < 1.0f)) {
-                    v = 1.0f;
+            parallelFor(static_cast<int64_t>(pixels), 65537, [&](int64_t begin, int64_t end) {
+                for (int64_t p = begin; p < end; ++p) {
+                    float v = f[2 * p] / pixelCount;
+                    if (!(v > 0.0f)) {
+                        v = 0.0f;
+                    } else if (!(v < 1.0f)) {
+                        v = 1.0f;
+                    }
+                    x[p] = v;
                 }
-                x[p] = v;
-            }
+            });
         }
 
         kernels[l] = std::move(K);

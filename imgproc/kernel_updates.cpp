@@ -12,6 +12,7 @@
 #include "geometry.h"
 #include "gradients.h"
 #include "kernel_estimator.h"
+#include "parallel.h"
 
 namespace imgproc {
 
@@ -102,17 +103,18 @@ void computeScaleMap(const EstimationWorkspace& workspace, int kernelHeight, int
 
     const size_t n = pixelCount(dx);
     Image map(dx.height, dx.width, 1);
-#pragma omp parallel for schedule(static) if (n >= kParallelMinimum)
-    for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(n); ++i) {
-        const float a1 = meanDx.data[i];
-        const float a2 = meanDy.data[i];
-        const float a3 = meanAbsDx.data[i];
-        const float a4 = meanAbsDy.data[i];
-        const float coherent = static_cast<float>(std::sqrt(static_cast<double>(a1 * a1 + a2 * a2)));
-        const float total =
-            static_cast<float>(std::sqrt(static_cast<double>(a3 * a3 + a4 * a4))) + 1.0f;
-        map.data[i] = coherent / (total + FLT_EPSILON);
-    }
+    parallelFor(static_cast<int64_t>(n), kParallelMinimum, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float a1 = meanDx.data[i];
+            const float a2 = meanDy.data[i];
+            const float a3 = meanAbsDx.data[i];
+            const float a4 = meanAbsDy.data[i];
+            const float coherent = static_cast<float>(std::sqrt(static_cast<double>(a1 * a1 + a2 * a2)));
+            const float total =
+                static_cast<float>(std::sqrt(static_cast<double>(a3 * a3 + a4 * a4))) + 1.0f;
+            map.data[i] = coherent / (total + FLT_EPSILON);
+        }
+    });
     scaleMap = std::move(map);
 }
 
@@ -134,23 +136,24 @@ void KernelEstimator::updateKernel(const EstimationWorkspace& workspace, const I
     float* sx = spectrumX.data;
     const float* sy = spectrumY.data;
     // The quotient is written over the first spectrum, which is not needed after.
-#pragma omp parallel for schedule(static) if (n >= kParallelMinimum)
-    for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(n); ++i) {
-        const float pr = sx[2 * i];
-        const float pi = sx[2 * i + 1];
-        const float qr = sy[2 * i];
-        const float qi = sy[2 * i + 1];
-        const float br = bx[2 * i];
-        const float bi = bx[2 * i + 1];
-        const float cr = by[2 * i];
-        const float ci = by[2 * i + 1];
-        // conj(Px) * Bx + conj(Py) * By
-        const float numRe = (pr * br + pi * bi) + (qr * cr + qi * ci);
-        const float numIm = (pr * bi - pi * br) + (qr * ci - qi * cr);
-        const float den = 0.5f * ((pr * pr + pi * pi) + (qr * qr + qi * qi)) + kernelSmoothTerm;
-        sx[2 * i] = (0.5f * numRe) / den;
-        sx[2 * i + 1] = (0.5f * numIm) / den;
-    }
+    parallelFor(static_cast<int64_t>(n), kParallelMinimum, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float pr = sx[2 * i];
+            const float pi = sx[2 * i + 1];
+            const float qr = sy[2 * i];
+            const float qi = sy[2 * i + 1];
+            const float br = bx[2 * i];
+            const float bi = bx[2 * i + 1];
+            const float cr = by[2 * i];
+            const float ci = by[2 * i + 1];
+            // conj(Px) * Bx + conj(Py) * By
+            const float numRe = (pr * br + pi * bi) + (qr * cr + qi * ci);
+            const float numIm = (pr * bi - pi * br) + (qr * ci - qi * cr);
+            const float den = 0.5f * ((pr * pr + pi * pi) + (qr * qr + qi * qi)) + kernelSmoothTerm;
+            sx[2 * i] = (0.5f * numRe) / den;
+            sx[2 * i + 1] = (0.5f * numIm) / den;
+        }
+    });
 
     Image full;
     fft.inverse(spectrumX, full, true, true);
@@ -193,22 +196,23 @@ void KernelEstimator::updateLatent(const EstimationWorkspace& workspace, const I
     const float* b = workspace.blurredSpectrum.data;
     float* k = spectrum.data;
     // The new latent spectrum replaces the kernel's spectrum in place.
-#pragma omp parallel for schedule(static) if (n >= kParallelMinimum)
-    for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(n); ++i) {
-        const float kr = k[2 * i];
-        const float ki = k[2 * i + 1];
-        const float br = b[2 * i];
-        const float bi = b[2 * i + 1];
-        const float dw = d[2 * i];
-        // (D * conj(FK)) * B
-        const float ar = dw * kr;
-        const float ai = -(dw * ki);
-        const float numRe = ar * br - ai * bi;
-        const float numIm = ar * bi + ai * br;
-        const float den = dw * (kr * kr + ki * ki) + deconvolutionSmoothTerm * g[2 * i];
-        k[2 * i] = numRe / den;
-        k[2 * i + 1] = numIm / den;
-    }
+    parallelFor(static_cast<int64_t>(n), kParallelMinimum, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float kr = k[2 * i];
+            const float ki = k[2 * i + 1];
+            const float br = b[2 * i];
+            const float bi = b[2 * i + 1];
+            const float dw = d[2 * i];
+            // (D * conj(FK)) * B
+            const float ar = dw * kr;
+            const float ai = -(dw * ki);
+            const float numRe = ar * br - ai * bi;
+            const float numIm = ar * bi + ai * br;
+            const float den = dw * (kr * kr + ki * ki) + deconvolutionSmoothTerm * g[2 * i];
+            k[2 * i] = numRe / den;
+            k[2 * i + 1] = numIm / den;
+        }
+    });
     fft.inverse(spectrum, result, false, false);
 }
 
