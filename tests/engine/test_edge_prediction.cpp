@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 #include <vector>
 
 #include "edge_prediction.h"
@@ -14,11 +13,7 @@ using testsupport::makeImage;
 namespace {
 
 Image randomImage(int rows, int cols, unsigned seed, float low = 0.0f, float high = 1.0f) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> dist(low, high);
-    std::vector<float> values(static_cast<size_t>(rows) * cols);
-    for (float& v : values) v = dist(rng);
-    return makeImage(rows, cols, 1, values);
+    return testsupport::randomImage(rows, cols, 1, seed, low, high);
 }
 
 std::vector<int> boxSizes(float sigma) {

@@ -17,15 +17,7 @@ std::unique_ptr<imgproc::FFTEngine> fftw(int rows, int cols) {
     return std::unique_ptr<imgproc::FFTEngine>(imgproc::createFFTEngine("FFTW", rows, cols));
 }
 
-Image randomImage(int rows, int cols, int channels, unsigned seed) {
-    Image image(rows, cols, channels);
-    unsigned state = seed;
-    for (size_t i = 0; i < image.size(); ++i) {
-        state = state * 1664525u + 1013904223u;
-        image.data[i] = static_cast<float>(state >> 8) / 16777216.0f;
-    }
-    return image;
-}
+using testsupport::randomImage;
 
 }  // namespace
 
@@ -34,27 +26,12 @@ TEST(FFTEngineTable, LooksEnginesUpByName) {
     std::unique_ptr<imgproc::FFTEngine> cpu(imgproc::createFFTEngine("FFTW", 4, 6));
     ASSERT_NE(cpu, nullptr);
     EXPECT_NE(dynamic_cast<imgproc::FFTWEngine*>(cpu.get()), nullptr);
-    EXPECT_EQ(cpu->rows, 4);
-    EXPECT_EQ(cpu->cols, 6);
     std::unique_ptr<imgproc::FFTEngine> gpu(imgproc::createFFTEngine("CUFFT", 4, 6));
     ASSERT_NE(gpu, nullptr);
     EXPECT_NE(dynamic_cast<imgproc::CUFFTEngine*>(gpu.get()), nullptr);
     EXPECT_EQ(imgproc::createFFTEngine("fftw", 4, 6), nullptr);
     EXPECT_EQ(imgproc::createFFTEngine("OpenCL", 4, 6), nullptr);
     EXPECT_EQ(imgproc::fftEngineRegistry().size(), 2u);
-}
-
-TEST(FFTWEngine, DeltaTransformsToOnes) {
-    auto engine = fftw(5, 8);
-    Image delta = testsupport::makeImage(5, 8, 1, {1.0f});
-    Image spectrum;
-    engine->forward(delta, spectrum);
-    ASSERT_EQ(spectrum.channels, 2);
-    ASSERT_EQ(spectrum.width, 8);
-    for (int n = 0; n < 40; ++n) {
-        EXPECT_FLOAT_EQ(spectrum.data[2 * n], 1.0f);
-        EXPECT_FLOAT_EQ(spectrum.data[2 * n + 1], 0.0f);
-    }
 }
 
 TEST(FFTWEngine, RoundTripsWithAndWithoutNormalisation) {
@@ -75,6 +52,7 @@ TEST(FFTWEngine, RoundTripsWithAndWithoutNormalisation) {
     for (size_t i = 0; i < complex.size(); ++i) EXPECT_NEAR(spectrum.data[i], complex.data[i], 1e-5);
 }
 
+// psfToOtf runs the engine's forward transform: a centred delta gives ones.
 TEST(KernelSpectrum, CentredDeltaGivesOnes) {
     auto engine = fftw(6, 7);
     for (int side : {1, 3}) {

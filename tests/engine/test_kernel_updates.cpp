@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
+#include <tuple>
 #include <vector>
 
 #include "edge_prediction.h"
@@ -18,17 +18,13 @@ using testsupport::makeImage;
 namespace {
 
 Image randomImage(int rows, int cols, unsigned seed, float low = 0.0f, float high = 1.0f) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> dist(low, high);
-    std::vector<float> values(static_cast<size_t>(rows) * cols);
-    for (float& v : values) v = dist(rng);
-    return makeImage(rows, cols, 1, values);
+    return testsupport::randomImage(rows, cols, 1, seed, low, high);
 }
 
 Image unitKernel(int rows, int cols) {
-    std::vector<float> values(static_cast<size_t>(rows) * cols, 0.0f);
-    values[values.size() / 2] = 1.0f;
-    return makeImage(rows, cols, 1, values);
+    Image kernel = makeImage(rows, cols, 1, {});
+    kernel.data[kernel.size() / 2] = 1.0f;
+    return kernel;
 }
 
 // An estimator with an engine of the level picture's size and the level's
@@ -46,27 +42,22 @@ struct Level {
 }  // namespace
 
 TEST(ComputeScaleMap, WindowIsSixTenthsOfTheKernelSideMadeOdd) {
+    // One gradient pixel: the map is non-zero exactly over the window around it.
     imgproc::EstimationWorkspace workspace;
-    workspace.blurredDx = randomImage(40, 45, 1, -0.5f, 0.5f);
-    workspace.blurredDy = randomImage(40, 45, 2, -0.5f, 0.5f);
+    workspace.blurredDx = makeImage(40, 45, 1, {});
+    workspace.blurredDx.data[20 * 45 + 22] = 0.5f;
+    workspace.blurredDy = makeImage(40, 45, 1, {});
     // Sides 3, 5, 7, 9, 11, 31 give windows 1, 3, 5, 5, 7, 19, rows and columns apart.
     const int cases[][4] = {{3, 31, 1, 19}, {5, 11, 3, 7}, {7, 9, 5, 5}, {31, 3, 19, 1}};
     for (const auto& c : cases) {
-        Image map, a1, a2, a3, a4;
+        Image map;
         imgproc::computeScaleMap(workspace, c[0], c[1], map);
-        imgproc::boxFilter(workspace.blurredDx, c[2], c[3], a1);
-        imgproc::boxFilter(workspace.blurredDy, c[2], c[3], a2);
-        imgproc::boxFilter(workspace.blurredDx.abs(), c[2], c[3], a3);
-        imgproc::boxFilter(workspace.blurredDy.abs(), c[2], c[3], a4);
-        const Image expected =
-            (a1.mul(a1) + a2.mul(a2)).sqrt().div((a3.mul(a3) + a4.mul(a4)).sqrt() + 1.0f);
-        ASSERT_EQ(map.width, 45);
-        ASSERT_EQ(map.height, 40);
-        for (int i = 0; i < 40 * 45; ++i) {
-            ASSERT_EQ(map.data[i], expected.data[i]) << c[0] << "x" << c[1] << " at " << i;
-            ASSERT_GE(map.data[i], 0.0f);
-            ASSERT_LT(map.data[i], 1.0f);
-        }
+        ASSERT_EQ(std::pair(map.height, map.width), std::pair(40, 45));
+        int rows = 0, cols = 0;
+        for (int y = 0; y < 40; ++y) rows += map.data[y * 45 + 22] > 0.0f;
+        for (int x = 0; x < 45; ++x) cols += map.data[20 * 45 + x] > 0.0f;
+        EXPECT_EQ(std::pair(rows, cols), std::pair(c[2], c[3])) << c[0] << "x" << c[1];
+        for (size_t i = 0; i < map.size(); ++i) ASSERT_TRUE(map.data[i] >= 0.0f && map.data[i] < 1.0f);
     }
 }
 
@@ -127,8 +118,7 @@ TEST(UpdateKernel, SizeZeroGradientsAndDisplacement) {
     imgproc::forwardGradient(sharp, px, py);
     Image kernel(7, 9, 1);
     level.estimator.updateKernel(level.workspace, px, py, 0.01f, kernel);
-    ASSERT_EQ(kernel.height, 7);
-    ASSERT_EQ(kernel.width, 9);
+    ASSERT_EQ(std::pair(kernel.height, kernel.width), std::pair(7, 9));
     int best = 0;
     for (int i = 1; i < 63; ++i)
         if (kernel.data[i] > kernel.data[best]) best = i;
@@ -137,8 +127,7 @@ TEST(UpdateKernel, SizeZeroGradientsAndDisplacement) {
 
     const Image zero = makeImage(64, 64, 1, std::vector<float>(64 * 64, 0.0f));
     level.estimator.updateKernel(level.workspace, zero, zero, 40.0f, kernel);
-    ASSERT_EQ(kernel.height, 7);
-    ASSERT_EQ(kernel.width, 9);
+    ASSERT_EQ(std::pair(kernel.height, kernel.width), std::pair(7, 9));
     for (int i = 0; i < 63; ++i) EXPECT_NEAR(kernel.data[i], 0.0f, 1e-7f);
 }
 
@@ -149,9 +138,7 @@ TEST(UpdateLatent, KeepsTheTaperedPicturesSum) {
     const Image kernel = makeImage(3, 3, 1, {0.1f, 0.2f, 0, 0, 0.4f, 0.1f, 0, 0.1f, 0.1f});
     Image result;
     level.estimator.updateLatent(level.workspace, kernel, rows, cols, 0.002f, result);
-    ASSERT_EQ(result.channels, 2);
-    ASSERT_EQ(result.height, rows);
-    ASSERT_EQ(result.width, cols);
+    ASSERT_EQ(std::tuple(result.height, result.width, result.channels), std::tuple(rows, cols, 2));
     double sum = 0.0;
     for (int i = 0; i < rows * cols; ++i) sum += result.data[2 * i] / (rows * cols);
     EXPECT_NEAR(sum, level.workspace.blurredSpectrum.data[0], 1e-2);
