@@ -1,6 +1,7 @@
 // Construction of the kernel estimator: level count, pyramid and kernel sizes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -13,7 +14,7 @@ using imgproc::KernelEstimator;
 
 Image flatPicture(int rows, int cols, int channels, float value) {
     Image image(rows, cols, channels);
-    for (size_t i = 0; i < image.size(); ++i) image.data[i] = value;
+    std::fill(image.data, image.data + image.size(), value);
     return image;
 }
 
@@ -25,12 +26,10 @@ void expectPyramid(const KernelEstimator& estimator, const std::vector<Size>& pi
     ASSERT_EQ(estimator.images.size(), pictures.size());
     ASSERT_EQ(estimator.kernels.size(), kernels.size());
     for (size_t l = 0; l < pictures.size(); ++l) {
-        EXPECT_EQ(Size(estimator.images[l].height, estimator.images[l].width), pictures[l])
-            << "picture of level " << l;
-        EXPECT_EQ(estimator.images[l].channels, 1);
-        EXPECT_EQ(Size(estimator.kernels[l].height, estimator.kernels[l].width), kernels[l])
-            << "kernel of level " << l;
-        EXPECT_EQ(estimator.kernels[l].channels, 1);
+        const Image &picture = estimator.images[l], &kernel = estimator.kernels[l];
+        EXPECT_EQ(Size(picture.height, picture.width), pictures[l]) << "picture of level " << l;
+        EXPECT_EQ(Size(kernel.height, kernel.width), kernels[l]) << "kernel of level " << l;
+        EXPECT_EQ(picture.channels + kernel.channels, 2) << "level " << l;
     }
 }
 
@@ -49,17 +48,15 @@ TEST(PyramidLevelCount, FollowsTheLevelTable) {
 
 TEST(KernelEstimatorConstruction, AutomaticSizeIsAFifthOfEachSideMadeOdd) {
     const KernelEstimator wide(flatPicture(750, 1000, 1, 0.5f), 0.618f, 1, true);
-    EXPECT_EQ(wide.kernelHeight, 151);
-    EXPECT_EQ(wide.kernelWidth, 201);
+    EXPECT_EQ(Size(wide.kernelHeight, wide.kernelWidth), Size(151, 201));
     const KernelEstimator tall(flatPicture(600, 14, 1, 0.5f), 0.618f, 1, true);
-    EXPECT_EQ(tall.kernelHeight, 121);
-    EXPECT_EQ(tall.kernelWidth, 3);
+    EXPECT_EQ(Size(tall.kernelHeight, tall.kernelWidth), Size(121, 3));
     EXPECT_EQ(wide.engineName, "FFTW");
     EXPECT_EQ(wide.engine, nullptr);
 
     const KernelEstimator given(flatPicture(40, 40, 3, 0.5f), 20, 10, 0.618f, 2, false);
-    EXPECT_EQ(given.kernelHeight, 20);  // even sizes are made odd per level, not here
-    EXPECT_EQ(given.kernelWidth, 10);
+    // Even sizes are made odd per level, not here.
+    EXPECT_EQ(Size(given.kernelHeight, given.kernelWidth), Size(20, 10));
     EXPECT_EQ(given.engineName, "CUFFT");
 }
 
@@ -93,8 +90,7 @@ TEST(KernelEstimatorPyramid, EvenGivenSizeIsEstimatedOneLarger) {
     KernelEstimator estimator(flatPicture(100, 100, 1, 0.5f), 20, 20, 0.618f, 1, true);
     estimator.prepare(1.0f);
     EXPECT_EQ(estimator.levels, 5);
-    EXPECT_EQ(estimator.kernels[0].height, 21);
-    EXPECT_EQ(estimator.kernels[0].width, 21);
+    EXPECT_EQ(Size(estimator.kernels[0].height, estimator.kernels[0].width), Size(21, 21));
 }
 
 TEST(KernelEstimatorSizes, TinySidesAreRaisedToThree) {
@@ -102,8 +98,7 @@ TEST(KernelEstimatorSizes, TinySidesAreRaisedToThree) {
     // the automatic size of a picture under 10 pixels is 1.
     KernelEstimator given(flatPicture(40, 60, 1, 0.5f), 0, 1, 0.618f, 1, true);
     given.prepare(1.0f);
-    EXPECT_EQ(given.kernelHeight, 3);
-    EXPECT_EQ(given.kernelWidth, 3);
+    EXPECT_EQ(Size(given.kernelHeight, given.kernelWidth), Size(3, 3));
     EXPECT_EQ(given.levels, 2);
 
     KernelEstimator automatic(flatPicture(9, 9, 1, 0.5f), 0.618f, 1, true);
@@ -117,16 +112,13 @@ TEST(KernelEstimatorSizes, TinySidesAreRaisedToThree) {
 TEST(KernelEstimatorSizes, KernelsLargerThanHalfThePictureAreReducedToFit) {
     KernelEstimator large(flatPicture(100, 120, 3, 0.5f), 55, 351, 0.618f, 1, true);
     large.prepare(1.0f);
-    EXPECT_EQ(large.kernelHeight, 49);
-    EXPECT_EQ(large.kernelWidth, 49);
-    EXPECT_EQ(large.kernels[0].height, 49);
-    EXPECT_EQ(large.kernels[0].width, 49);
+    EXPECT_EQ(Size(large.kernelHeight, large.kernelWidth), Size(49, 49));
+    EXPECT_EQ(Size(large.kernels[0].height, large.kernels[0].width), Size(49, 49));
 
     // A kernel at half the picture's side is kept as it is.
     KernelEstimator fits(flatPicture(100, 100, 1, 0.5f), 49, 31, 0.618f, 1, true);
     fits.prepare(1.0f);
-    EXPECT_EQ(fits.kernelHeight, 49);
-    EXPECT_EQ(fits.kernelWidth, 31);
+    EXPECT_EQ(Size(fits.kernelHeight, fits.kernelWidth), Size(49, 31));
 }
 
 }  // namespace
