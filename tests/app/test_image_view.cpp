@@ -13,8 +13,7 @@ class TestImageView : public QObject
     Q_OBJECT
 
 private slots:
-    void fitLargePicture();
-    void smallPictureKeepsItsSize();
+    void fitOnOpen();
     void zoomStepsAndResultKeepZoom();
     void dropOpensFirstValidUrl();
 
@@ -34,31 +33,23 @@ void TestImageView::prepare(ImageView& view, int width, int height)
     QCOMPARE(view.viewport()->size(), QSize(width, height));
 }
 
-void TestImageView::fitLargePicture()
+void TestImageView::fitOnOpen()
 {
-    ImageView view;
-    prepare(view, 1000, 600);
-    QPixmap picture(4000, 3000);
-    picture.fill(Qt::gray);
-    view.setImage(picture, true);
-    // f = 600 / 3800 = 0.1579: shown 632 x 474 with a margin of 63.
-    QVERIFY(qAbs(view.currentFitScale() - 600.0 / 3800.0) < 1e-6);
-    QCOMPARE(view.currentScale(), view.currentFitScale());
-    QCOMPARE(view.pictureLabel()->margin(), 63);
-    QCOMPARE(view.pictureLabel()->size(), QSize(632 + 126, 474 + 126));
-}
-
-void TestImageView::smallPictureKeepsItsSize()
-{
-    ImageView view;
-    prepare(view, 1000, 600);
-    QPixmap picture(100, 50);
-    picture.fill(Qt::gray);
-    view.setImage(picture, true);
-    QCOMPARE(view.currentFitScale(), 1.0);
-    QCOMPARE(view.currentScale(), 1.0);
-    QCOMPARE(view.pictureLabel()->margin(), 10);
-    QCOMPARE(view.pictureLabel()->size(), QSize(120, 70));
+    // 4000 x 3000 in 1000 x 600: f = 600 / 3800, shown 632 x 474 with a margin
+    // of 63. A small picture keeps its size with a margin of 10.
+    const struct { QSize picture; double fit; int margin; QSize shown; } cases[] = {
+        {{4000, 3000}, 600.0 / 3800.0, 63, {632, 474}}, {{100, 50}, 1.0, 10, {100, 50}}};
+    for (const auto& c : cases) {
+        ImageView view;
+        prepare(view, 1000, 600);
+        QPixmap picture(c.picture);
+        picture.fill(Qt::gray);
+        view.setImage(picture, true);
+        QVERIFY(qAbs(view.currentFitScale() - c.fit) < 1e-6);
+        QCOMPARE(view.currentScale(), view.currentFitScale());
+        QCOMPARE(view.pictureLabel()->margin(), c.margin);
+        QCOMPARE(view.pictureLabel()->size(), c.shown + QSize(2 * c.margin, 2 * c.margin));
+    }
 }
 
 void TestImageView::zoomStepsAndResultKeepZoom()
