@@ -3,9 +3,11 @@
 // undoing, and the shortcut text against the real key bindings.
 
 #include "app_test_support.h"
+#include "parameter_bar.h"
 #include "tutorial_pages.h"
 #include "tutorial_wizard.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -125,6 +127,11 @@ void TestTutorialHost::showTutorialWhileOneRunsDoesNothing()
     A::actions(*window).showTutorialAction->trigger();
     QPointer<TutorialWizard> wizard = A::wizard(*window);
     QVERIFY(wizard);
+    const auto entries = wizard->pageEntries();
+    QCOMPARE(entries.size(), 6);
+    QCOMPARE(entries.at(0).first, static_cast<QObject*>(A::actions(*window).openAction));
+    QCOMPARE(entries.at(1).first, static_cast<QObject*>(A::bar(*window)->blurStrengthCombo));
+    QCOMPARE(entries.at(5).first, static_cast<QObject*>(A::actions(*window).saveAsAction));
     wizard->nextPage();
     A::actions(*window).showTutorialAction->trigger();
     QCOMPARE(A::wizard(*window), wizard.data());
@@ -165,6 +172,14 @@ void TestTutorialHost::nextFollowsOpeningThroughTheDialog()
     answerFileDialog(picture);
     A::actions(*window).openAction->trigger();
     QVERIFY(openPage->nextButton->isEnabled());
+
+    // After the tutorial the controls follow the loaded state again.
+    wizard->finishTutorial();
+    QVERIFY(!A::tutorialRunning(*window));
+    auto& a = A::actions(*window);
+    QVERIFY(a.openAction->isEnabled() && a.saveAction->isEnabled() && a.zoomInAction->isEnabled());
+    QVERIFY(!a.undoAction->isEnabled());
+    QVERIFY(A::bar(*window)->blurStrengthCombo->isEnabled());
 }
 
 void TestTutorialHost::nextFollowsTheRunAndBackUndoes()
