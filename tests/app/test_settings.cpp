@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QSpinBox>
 
 #include "app_test_support.h"
@@ -42,6 +43,7 @@ private slots:
     void blurSizeCodes();
     void writtenAtExit();
     void customSizesSurviveAPreset();
+    void parameterBarOnItsOwn();
 
 private:
     QTemporaryDir dir;
@@ -204,6 +206,51 @@ void TestSettings::customSizesSurviveAPreset()
     }
     QCOMPARE(stored("option/blurHeight").toInt(), 7);
     QCOMPARE(stored("option/blurWidth").toInt(), 9);
+}
+
+// The bar before any settings apply, and its own rules between choices.
+void TestSettings::parameterBarOnItsOwn()
+{
+    ParameterBar bar;
+    QCOMPARE(bar.blurStrengthCombo->count(), 5);
+    QCOMPARE(bar.blurStrengthCombo->itemText(4), QString("Custom"));
+    QCOMPARE(QSize(bar.heightSpin->value(), bar.widthSpin->value()), QSize(3, 3));
+    QVERIFY(!bar.heightSpin->isHidden());
+    QVERIFY(!bar.deringCheck->isChecked());
+    // The preset table is never read outside its three entries.
+    for (int index : {0, 4, -1}) QCOMPARE(blurSizePreset(index), 0);
+
+    bar.blurStrengthCombo->setCurrentIndex(3);
+    QCOMPARE(bar.widthSpin->value(), 55);
+    QVERIFY(!bar.widthSpin->isEnabled());
+    // Small, then Custom: enabled, still holding the preset.
+    bar.blurStrengthCombo->setCurrentIndex(1);
+    bar.blurStrengthCombo->setCurrentIndex(4);
+    QVERIFY(bar.heightSpin->isEnabled() && bar.widthSpin->isEnabled());
+    QCOMPARE(bar.heightSpin->value(), 19);
+    // Re-selecting the current entry changes nothing.
+    bar.heightSpin->setValue(25);
+    QSignalSpy spy(bar.blurStrengthCombo, SIGNAL(currentIndexChanged(int)));
+    bar.blurStrengthCombo->setCurrentIndex(4);
+    QCOMPARE(spy.count(), 0);
+    QCOMPARE(bar.heightSpin->value(), 25);
+
+    // Auto hides the sizes and keeps their values for the next Custom.
+    bar.widthSpin->setValue(41);
+    bar.blurStrengthCombo->setCurrentIndex(0);
+    for (QWidget* w : std::initializer_list<QWidget*>{bar.heightSpin, bar.widthSpin, bar.heightLabel, bar.widthLabel})
+        QVERIFY(w->isHidden());
+    bar.blurStrengthCombo->setCurrentIndex(4);
+    QCOMPARE(QSize(bar.heightSpin->value(), bar.widthSpin->value()), QSize(25, 41));
+    bar.setSizeWidgetsVisible(false);
+    QVERIFY(bar.widthLabel->isHidden());
+    QVERIFY(bar.heightSpin->isEnabled());
+
+    // Limits 3..351; the step applies to arrows and keys only.
+    for (int typed : {2, 400, 20}) {
+        bar.heightSpin->setValue(typed);
+        QCOMPARE(bar.heightSpin->value(), qBound(3, typed, 351));
+    }
 }
 
 QTEST_MAIN(TestSettings)
