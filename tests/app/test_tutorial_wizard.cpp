@@ -1,18 +1,24 @@
-// Tutorial wizard and pages on a stand-in host window with a tool bar; the
-// main window's own wiring is tested in test_tutorial_host.
+// Tutorial wizard and pages on a stand-in host window with a tool bar (the
+// main window's own wiring is tested in test_tutorial_host), and the message box.
 
+#include "custom_message_box.h"
 #include "image_with_caption.h"
 #include "tutorial_pages.h"
 #include "tutorial_wizard.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QtTest>
+
+extern const QString shortcutKeysText;
 
 namespace {
 
@@ -25,6 +31,15 @@ void recordDebug(QtMsgType type, const QMessageLogContext& context, const QStrin
     if (type == QtDebugMsg)
         eventLog << message;
     previousHandler(type, context, message);
+}
+
+// Moves carry the left button: Qt drops button-less moves without tracking.
+void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button = Qt::NoButton)
+{
+    Qt::MouseButtons held = type == QEvent::MouseMove ? Qt::LeftButton
+                            : type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
+    QMouseEvent event(type, pos, widget->mapToGlobal(pos), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &event);
 }
 
 const QString redBorder = QStringLiteral("border: 2px solid #f00;");
@@ -80,6 +95,9 @@ private slots:
     void moveToMovesHiddenPagesToo();
     void blurStrengthShowsFourPicturesIn170Squares();
     void lastPageFinishStaysForGood();
+    void shortcutBoxShowsEightSelectableLines();
+    void okClosesTheModalBox();
+    void dragFollowsTheLeftButtonAnchor();
 
 private:
     Host* host = nullptr;
@@ -220,6 +238,65 @@ void TestTutorialWizard::lastPageFinishStaysForGood()
     QCOMPARE(pages[4]->nextButton->text(), QStringLiteral(" &Next > "));
     pages[5]->setLastPage(false);
     QCOMPARE(pages[5]->nextButton->text(), QStringLiteral(" Finish "));
+}
+
+// The About and Shortcut keys message box: its label, its button and its drag.
+void TestTutorialWizard::shortcutBoxShowsEightSelectableLines()
+{
+    CustomMessageBox box(shortcutKeysText);
+    auto* label = box.findChild<QLabel*>();
+    QVERIFY(label);
+    QCOMPARE(int(label->textInteractionFlags()), 13);   // selectable, links by mouse and keyboard
+    QCOMPARE(label->textFormat(), Qt::RichText);
+    QVERIFY(label->openExternalLinks());
+    // The zoom lines name the keys the actions are bound to.
+    const QStringList expected = {
+        "Open file: Ctrl + O", "Save file: Ctrl + S", "Close file: Ctrl + W", "Zoom in: Ctrl+[",
+        "Zoom out: Ctrl+]",    "Run: Ctrl + R",       "Undo: Ctrl + Z",       "Quit program: Ctrl + Q",
+    };
+    QCOMPARE(label->text().split(QStringLiteral("<br/>")), expected);
+    QVERIFY(box.windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(box.styleSheet().contains(QStringLiteral("QPushButton:disabled")));
+}
+
+void TestTutorialWizard::okClosesTheModalBox()
+{
+    CustomMessageBox box(QStringLiteral("text"));
+    auto* ok = box.findChild<QPushButton*>();
+    QCOMPARE(ok->text(), QStringLiteral(" &OK "));
+    QTimer::singleShot(0, ok, &QPushButton::click);
+    QCOMPARE(box.exec(), int(QDialog::Accepted));
+    QVERIFY(!box.isVisible());
+}
+
+void TestTutorialWizard::dragFollowsTheLeftButtonAnchor()
+{
+    CustomMessageBox box(QStringLiteral("text"));
+    box.move(100, 100);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    const QPoint start = box.pos();
+
+    // A left press on the top-left pixel is no anchor.
+    sendMouse(&box, QEvent::MouseButtonPress, QPoint(0, 0), Qt::LeftButton);
+    sendMouse(&box, QEvent::MouseMove, QPoint(30, 40));
+    QCOMPARE(box.pos(), start);
+    sendMouse(&box, QEvent::MouseButtonRelease, QPoint(30, 40), Qt::LeftButton);
+
+    // A right press records nothing.
+    sendMouse(&box, QEvent::MouseButtonPress, QPoint(10, 10), Qt::RightButton);
+    sendMouse(&box, QEvent::MouseMove, QPoint(30, 40));
+    QCOMPARE(box.pos(), start);
+
+    // A left press anchors; the box follows by the offset from the anchor.
+    sendMouse(&box, QEvent::MouseButtonPress, QPoint(10, 10), Qt::LeftButton);
+    sendMouse(&box, QEvent::MouseMove, QPoint(30, 25));
+    QCOMPARE(box.pos(), start + QPoint(20, 15));
+
+    // Any release clears the anchor.
+    sendMouse(&box, QEvent::MouseButtonRelease, QPoint(30, 25), Qt::RightButton);
+    sendMouse(&box, QEvent::MouseMove, QPoint(50, 50));
+    QCOMPARE(box.pos(), start + QPoint(20, 15));
 }
 
 QTEST_MAIN(TestTutorialWizard)
