@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
+#include <vector>
 
 #include "color.h"
 #include "test_support.h"
@@ -39,9 +41,7 @@ TEST(YCbCr, BlackAndGreyRoundTrip) {
     EXPECT_FLOAT_EQ(ycc.data[0], 0.0f);
     EXPECT_FLOAT_EQ(ycc.data[1], 0.502f);
     EXPECT_FLOAT_EQ(ycc.data[2], 0.502f);
-    EXPECT_NEAR(ycc.data[3], 0.5f, 1e-6);
-    EXPECT_NEAR(ycc.data[4], 0.502f, 1e-6);
-    EXPECT_NEAR(ycc.data[5], 0.502f, 1e-6);
+    for (int i = 3; i < 6; ++i) EXPECT_NEAR(ycc.data[i], i == 3 ? 0.5f : 0.502f, 1e-6);
     imgproc::yCbCrToRgb(ycc, rgb);
     EXPECT_EQ(rgb.extra, 0);
     for (int i = 0; i < 6; ++i) EXPECT_NEAR(rgb.data[i], pixels.data[i], 1e-6);
@@ -51,9 +51,7 @@ TEST(ValueOperations, ClampHandlesInvertedBoundsAndNaN) {
     Image values = makeImage(1, 4, 1, {-0.1f, 0.4f, 1.2f, NAN});
     Image out;
     imgproc::clamp(values, out, 0.0f, 1.0f);
-    EXPECT_EQ(out.data[0], 0.0f);
-    EXPECT_EQ(out.data[1], 0.4f);
-    EXPECT_EQ(out.data[2], 1.0f);
+    EXPECT_EQ(std::tuple(out.data[0], out.data[1], out.data[2]), std::tuple(0.0f, 0.4f, 1.0f));
     EXPECT_TRUE(std::isnan(out.data[3]));
     imgproc::clamp(values, out, 2.0f, 1.0f);
     EXPECT_EQ(out.data[1], 1.0f);
@@ -79,15 +77,11 @@ TEST(ValueOperations, IntegralImageOfOnes) {
     Image ones = makeImage(2, 2, 1, {1, 1, 1, 1});
     Image sums;
     imgproc::integralImage(ones, sums);
-    EXPECT_EQ(sums.data[0], 1.0f);
-    EXPECT_EQ(sums.data[1], 2.0f);
-    EXPECT_EQ(sums.data[2], 2.0f);
-    EXPECT_EQ(sums.data[3], 4.0f);
+    EXPECT_EQ(std::vector<float>(sums.data, sums.data + 4), (std::vector<float>{1, 2, 2, 4}));
 
     Image twoChannels = makeImage(1, 2, 2, {1, 10, 2, 20});
     imgproc::integralImage(twoChannels, sums);
-    EXPECT_EQ(sums.data[2], 3.0f);
-    EXPECT_EQ(sums.data[3], 30.0f);
+    EXPECT_EQ(std::pair(sums.data[2], sums.data[3]), std::pair(3.0f, 30.0f));
 }
 
 TEST(ValueOperations, SplitThenMergeRestoresTheSource) {

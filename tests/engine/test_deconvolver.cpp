@@ -185,12 +185,3 @@ TEST(Deconvolver, RingingSuppressionTreatsOnlyTheFirstPlane) {
         for (int c : {1, 2}) EXPECT_EQ(testsupport::maxAbsDiff(d->outputPlanes[c], d->inputPlanes[c]), 0.0);
     }
 }
-
-TEST(Deconvolver, ResultCopyOutlivesTheDeconvolver) {
-    auto d = std::make_unique<Deconvolver>(pattern(10, 12, 1), boxKernel(3, 3), 0.0004f, 1, true);
-    d->result = pattern(10, 12, 1);
-    Image copy = d->getResult();
-    EXPECT_NE(copy.data, d->result.data);
-    d.reset();
-    EXPECT_EQ(testsupport::maxAbsDiff(copy, pattern(10, 12, 1)), 0.0);
-}
