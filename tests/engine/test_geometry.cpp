@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "geometry.h"
 #include "test_support.h"
 
@@ -29,8 +32,7 @@ TEST(Resampling, SameSizeIsAnExactCopy) {
     for (size_t i = 0; i < source.size(); ++i) source.data[i] += 0.01f * static_cast<float>(i);
     Image out;
     imgproc::resize(source, 7, 5, out);
-    ASSERT_EQ(out.height, 7);
-    ASSERT_EQ(out.width, 5);
+    ASSERT_EQ(std::pair(out.height, out.width), std::pair(7, 5));
     for (size_t i = 0; i < source.size(); ++i) EXPECT_EQ(out.data[i], source.data[i]);
 }
 
@@ -87,8 +89,7 @@ TEST(Resampling, DegenerateTargetsAndSources) {
     Image source = rowRamp(10, 10, true);
     Image out;
     imgproc::resize(source, 0, 5, out);
-    EXPECT_EQ(out.height, 0);
-    EXPECT_EQ(out.width, 5);
+    EXPECT_EQ(std::pair(out.height, out.width), std::pair(0, 5));
     imgproc::resize(source, -3, 5, out);
     EXPECT_EQ(out.size(), 0u);
 
@@ -109,8 +110,7 @@ TEST(Resampling, MatchesTheReferenceOutputs) {
         const Image expected = testsupport::readF32(testsupport::dataPath(c.file));
         Image out;
         imgproc::resize(source, c.height, c.width, out);
-        ASSERT_EQ(out.height, expected.height) << c.file;
-        ASSERT_EQ(out.width, expected.width) << c.file;
+        ASSERT_EQ(std::pair(out.height, out.width), std::pair(expected.height, expected.width)) << c.file;
         EXPECT_LT(testsupport::maxAbsDiff(out, expected), 1e-5) << c.file;
     }
 }
@@ -119,24 +119,20 @@ TEST(Geometry, PaddingCroppingAndReflection) {
     Image one = makeImage(1, 1, 1, {0.3f});
     Image padded;
     imgproc::padReplicate(one, 3, 3, 3, 3, padded);
-    ASSERT_EQ(padded.width, 7);
-    ASSERT_EQ(padded.height, 7);
+    ASSERT_EQ(std::pair(padded.height, padded.width), std::pair(7, 7));
     for (int i = 0; i < 49; ++i) EXPECT_EQ(padded.data[i], 0.3f);
 
     Image grid = makeImage(2, 3, 1, {1, 2, 3, 4, 5, 6});
     imgproc::padZero(grid, 1, 0, 0, 2, padded);
-    ASSERT_EQ(padded.height, 3);
-    ASSERT_EQ(padded.width, 5);
-    EXPECT_EQ(at(padded, 0, 0), 0.0f);
-    EXPECT_EQ(at(padded, 2, 2), 6.0f);
-    EXPECT_EQ(at(padded, 2, 4), 0.0f);
+    ASSERT_EQ(std::pair(padded.height, padded.width), std::pair(3, 5));
+    EXPECT_EQ(std::tuple(at(padded, 0, 0), at(padded, 2, 2), at(padded, 2, 4)), std::tuple(0.0f, 6.0f, 0.0f));
 
     imgproc::padReplicate(grid, 0, 1, 1, 0, padded);
     EXPECT_EQ(at(padded, 2, 0), 4.0f);
 
     Image cut;
     imgproc::crop(grid, 1, 0, 1, 1, cut);
-    ASSERT_EQ(cut.width, 1);
+    ASSERT_EQ(cut.size(), 1u);
     EXPECT_EQ(cut.data[0], 5.0f);
 
     Image turned;
@@ -148,33 +144,29 @@ TEST(Geometry, PaddingCroppingAndReflection) {
 
 TEST(Geometry, InvalidMarginsGiveAnEmptyImage) {
     Image grid = makeImage(2, 3, 1, {1, 2, 3, 4, 5, 6});
-    Image out = grid;
-    imgproc::padZero(grid, -1, 0, 0, 0, out);
-    EXPECT_EQ(out.size(), 0u);
-    imgproc::crop(grid, 2, 1, 0, 0, out);
-    EXPECT_EQ(out.size(), 0u);
-    imgproc::crop(grid, 0, 0, -1, 0, out);
-    EXPECT_EQ(out.size(), 0u);
-    Image empty;
-    imgproc::padReplicate(empty, 1, 1, 1, 1, out);
-    EXPECT_EQ(out.size(), 0u);
+    const auto emptied = [&](auto call) {
+        Image out = grid;
+        call(out);
+        return out.size() == 0;
+    };
+    EXPECT_TRUE(emptied([&](Image& out) { imgproc::padZero(grid, -1, 0, 0, 0, out); }));
+    EXPECT_TRUE(emptied([&](Image& out) { imgproc::crop(grid, 2, 1, 0, 0, out); }));
+    EXPECT_TRUE(emptied([&](Image& out) { imgproc::crop(grid, 0, 0, -1, 0, out); }));
+    EXPECT_TRUE(emptied([&](Image& out) { imgproc::padReplicate(Image(), 1, 1, 1, 1, out); }));
 }
 
 TEST(Geometry, CircularShiftWraps) {
     Image grid = makeImage(3, 2, 1, {1, 2, 3, 4, 5, 6});
     Image shifted;
     imgproc::circShift(grid, -1, 0, shifted);
-    EXPECT_EQ(at(shifted, 2, 0), 1.0f);
-    EXPECT_EQ(at(shifted, 0, 0), 3.0f);
+    EXPECT_EQ(std::pair(at(shifted, 2, 0), at(shifted, 0, 0)), std::pair(1.0f, 3.0f));
     imgproc::circShift(grid, 0, 1, shifted);
-    EXPECT_EQ(at(shifted, 0, 0), 2.0f);
-    EXPECT_EQ(at(shifted, 0, 1), 1.0f);
+    EXPECT_EQ(std::pair(at(shifted, 0, 0), at(shifted, 0, 1)), std::pair(2.0f, 1.0f));
     for (auto [dy, dx] : {std::pair{3, 2}, std::pair{-3, -2}, std::pair{6, -4}}) {
         imgproc::circShift(grid, dy, dx, shifted);
         for (int i = 0; i < 6; ++i) EXPECT_EQ(shifted.data[i], grid.data[i]);
     }
     Image rgb = makeImage(1, 2, 2, {1, 2, 3, 4});
     imgproc::circShift(rgb, 0, 1, shifted);
-    EXPECT_EQ(shifted.data[0], 3.0f);
-    EXPECT_EQ(shifted.data[1], 4.0f);
+    EXPECT_EQ(std::pair(shifted.data[0], shifted.data[1]), std::pair(3.0f, 4.0f));
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "kernel_cleanup.h"
@@ -11,12 +12,11 @@ using testsupport::makeImage;
 
 namespace {
 
-Image zeros(int rows, int cols) { return makeImage(rows, cols, 1, std::vector<float>(rows * cols, 0.0f)); }
+Image zeros(int rows, int cols) { return makeImage(rows, cols, 1, {}); }
 
 void expectUnitKernel(const Image& k, int rows, int cols) {
-    ASSERT_EQ(k.height, rows);
-    ASSERT_EQ(k.width, cols);
-    for (int i = 0; i < rows * cols; ++i) EXPECT_EQ(k.data[i], i == rows * cols / 2 ? 1.0f : 0.0f) << i;
+    ASSERT_EQ(std::pair(k.height, k.width), std::pair(rows, cols));
+    EXPECT_TRUE(testsupport::isCentredImpulse(k));
 }
 
 }  // namespace
@@ -71,7 +71,8 @@ TEST(CleanUpKernel, ReCentringAndItsFallback) {
     }
     EXPECT_EQ(k.data[0], 0.0f);
     EXPECT_NEAR(sum, 1.0, 1e-5);
-    EXPECT_NEAR(cx, 3.0, 1e-5);  // centre of mass on the central pixel
+    // Centre of mass on the central pixel.
+    EXPECT_NEAR(cx, 3.0, 1e-5);
     EXPECT_NEAR(cy, 3.0, 1e-5);
 
     // Mass at opposite borders: re-centring keeps only 48 % of it, so the
@@ -81,12 +82,10 @@ TEST(CleanUpKernel, ReCentringAndItsFallback) {
     border.data[2 * 5 + 4] = 0.4f;
     Image centred;
     imgproc::centerKernel(border, centred);
-    float s2 = 0.0f;
-    for (int i = 0; i < 25; ++i) s2 += centred.data[i];
-    EXPECT_NEAR(s2, 0.48f, 1e-5f);
+    EXPECT_NEAR(testsupport::sumOf(centred), 0.48, 1e-5);
     Image out;
     imgproc::cleanUpKernel(border, out, 0.07f);
-    for (int i = 0; i < 25; ++i) EXPECT_EQ(out.data[i], border.data[i]) << i;
+    EXPECT_EQ(testsupport::maxAbsDiff(out, border), 0.0);
 }
 
 TEST(TrimKernel, CropsToTheSupport) {
@@ -96,20 +95,17 @@ TEST(TrimKernel, CropsToTheSupport) {
     k.data[0] = 0.5f;  // a lone entry in a row or column is no support
     k.data[80] = 0.5f;
     imgproc::trimKernel(k, k);
-    ASSERT_EQ(k.height, 3);
-    ASSERT_EQ(k.width, 5);
+    ASSERT_EQ(std::pair(k.height, k.width), std::pair(3, 5));
     for (int i = 0; i < 15; ++i) EXPECT_EQ(k.data[i], 0.1f);
 
     Image out;
     imgproc::trimKernel(zeros(9, 7), out);  // no support: size kept
-    EXPECT_EQ(out.height, 9);
-    EXPECT_EQ(out.width, 7);
+    EXPECT_EQ(std::pair(out.height, out.width), std::pair(9, 7));
 
     Image column = zeros(5, 5);  // support in one column only: height kept
     column.data[1 * 5 + 2] = column.data[3 * 5 + 2] = 0.5f;
     imgproc::trimKernel(column, out);
-    EXPECT_EQ(out.height, 5);
-    EXPECT_EQ(out.width, 1);
+    EXPECT_EQ(std::pair(out.height, out.width), std::pair(5, 1));
 }
 
 TEST(IsSignificantKernel, CountsOfSmallAndLargeEntries) {
