@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <iostream>
-#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "deconvolution_stage.h"
@@ -14,24 +13,6 @@
 using imgproc::Image;
 
 namespace {
-
-// Collects what the stage writes to standard output, line by line.
-class CoutCapture {
-public:
-    CoutCapture() : old_(std::cout.rdbuf(buffer_.rdbuf())) {}
-    ~CoutCapture() { std::cout.rdbuf(old_); }
-    std::vector<std::string> lines() const {
-        std::vector<std::string> result;
-        std::istringstream in(buffer_.str());
-        for (std::string line; std::getline(in, line);) result.push_back(line);
-        return result;
-    }
-    std::string text() const { return buffer_.str(); }
-
-private:
-    std::ostringstream buffer_;
-    std::streambuf* old_;
-};
 
 std::vector<std::string> expectedLog(bool denoise, bool dering, const std::string& lambda,
                                      unsigned quality) {
@@ -57,11 +38,11 @@ StageRun runStage(const Image& input, const Image& kernel, unsigned quality, boo
                   bool denoise, int32_t progressBefore = 0) {
     StageRun run;
     run.progress = progressBefore;
-    CoutCapture capture;
+    ::testing::internal::CaptureStdout();
     imgproc::deconvolveImage(input, kernel, quality, dering, denoise, imgproc::Processor::Cpu,
                              0.0004f, run.output, &run.progress);
-    run.log = capture.lines();
-    run.text = capture.text();
+    run.text = ::testing::internal::GetCapturedStdout();
+    run.log = testsupport::splitLines(run.text);
     return run;
 }
 
@@ -120,9 +101,8 @@ TEST_P(GoldenDeconvolution, MatchesReference) {
         expectedText += line + "\n";
     EXPECT_EQ(run.text, expectedText);
     EXPECT_EQ(run.progress, 30);  // a small picture gets the smallest share, 0.3
-    ASSERT_EQ(run.output.width, expected.width);
-    ASSERT_EQ(run.output.height, expected.height);
-    ASSERT_EQ(run.output.channels, expected.channels);
+    ASSERT_EQ(std::tuple(run.output.height, run.output.width, run.output.channels),
+              std::tuple(expected.height, expected.width, expected.channels));
 
     EXPECT_LT(testsupport::meanAbsDiff(run.output, expected), 1e-4);
     const double perValue = 1e-3;
@@ -148,8 +128,7 @@ TEST(DeconvolutionStage, LargerPictureGetsMoreThanTheFloorShare) {
     const Image picture = smoothPicture(800, 1000, 1);
     const StageRun run = runStage(picture, boxKernel(), 1, false, false, 62);
     EXPECT_EQ(run.progress, 99);
-    ASSERT_EQ(run.output.width, 1000);
-    ASSERT_EQ(run.output.height, 800);
+    ASSERT_EQ(std::pair(run.output.height, run.output.width), std::pair(800, 1000));
 }
 
 TEST(DeconvolutionStage, LargePictureIsDeconvolvedInBlendedTiles) {
@@ -160,9 +139,7 @@ TEST(DeconvolutionStage, LargePictureIsDeconvolvedInBlendedTiles) {
     const StageRun tiled = runStage(picture, kernel, 1, false, false);
     EXPECT_EQ(tiled.progress, 30);
     EXPECT_EQ(tiled.log, expectedLog(false, false, "0.0004", 1));
-    ASSERT_EQ(tiled.output.width, 1501);
-    ASSERT_EQ(tiled.output.height, 201);
-    ASSERT_EQ(tiled.output.channels, 1);
+    ASSERT_EQ(std::tuple(tiled.output.height, tiled.output.width, tiled.output.channels), std::tuple(201, 1501, 1));
 
     // Each tile on its own is small enough to be deconvolved whole.
     const Image left = runStage(columns(picture, 0, 1200), kernel, 1, false, false).output;
@@ -181,7 +158,6 @@ TEST(DeconvolutionStage, LongThinPictureIsDeconvolvedWhole) {
     const Image picture = smoothPicture(120, 1600, 1);
     const StageRun run = runStage(picture, boxKernel(), 1, false, false);
     EXPECT_EQ(run.progress, 30);
-    ASSERT_EQ(run.output.width, 1600);
-    ASSERT_EQ(run.output.height, 120);
+    ASSERT_EQ(std::pair(run.output.height, run.output.width), std::pair(120, 1600));
     EXPECT_LT(testsupport::meanAbsDiff(run.output, picture), 0.01);
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <random>
+#include <tuple>
 #include <vector>
 
 #include "geometry.h"
@@ -16,17 +16,12 @@ using imgproc::MedianHistogram;
 namespace {
 
 Image constantImage(int rows, int cols, int channels, float value) {
-    return testsupport::makeImage(rows, cols, channels,
-                                  std::vector<float>(static_cast<size_t>(rows) * cols * channels, value));
+    Image image(rows, cols, channels);
+    std::fill(image.data, image.data + image.size(), value);
+    return image;
 }
 
-Image randomImage(int rows, int cols, int channels, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> dist(0.0f, 1.0f);
-    std::vector<float> values(static_cast<size_t>(rows) * cols * channels);
-    for (float& v : values) v = dist(rng);
-    return testsupport::makeImage(rows, cols, channels, values);
-}
+using testsupport::randomImage;
 
 // The 24th smallest of the 49 levels around (y, x), edges repeated.
 int bruteForceMedian(const Image& image, int channel, int y, int x) {
@@ -44,9 +39,8 @@ int bruteForceMedian(const Image& image, int channel, int y, int x) {
 }
 
 void expectMatchesBruteForce(const Image& source, const Image& filtered) {
-    ASSERT_EQ(filtered.width, source.width);
-    ASSERT_EQ(filtered.height, source.height);
-    ASSERT_EQ(filtered.channels, source.channels);
+    ASSERT_EQ(std::tuple(filtered.height, filtered.width, filtered.channels),
+              std::tuple(source.height, source.width, source.channels));
     for (int c = 0; c < source.channels; ++c)
         for (int y = 0; y < source.height; ++y)
             for (int x = 0; x < source.width; ++x)
@@ -62,9 +56,7 @@ TEST(MedianHistogram, LowerMedianOfEvenSplitIsZero) {
     std::fill(values.begin(), values.begin() + 24, 0.0f);
     const Image window = testsupport::makeImage(7, 7, 1, values);
     MedianHistogram histogram(window, 0, 0, 6, 6);
-    EXPECT_EQ(histogram.total, 49);
-    EXPECT_EQ(histogram.bins[0], 24);
-    EXPECT_EQ(histogram.bins[255], 25);
+    EXPECT_EQ(std::tuple(histogram.total, histogram.bins[0], histogram.bins[255]), std::tuple(49, 24, 25));
     EXPECT_EQ(histogram.median(), 0);
 }
 
@@ -86,9 +78,7 @@ TEST(MedianHistogram, OneLevelRuleForFillAndMoves) {
     histogram.moveRight();
     histogram.moveDown();
     histogram.moveUp();
-    EXPECT_EQ(histogram.total, 49);
-    EXPECT_EQ(histogram.bins[0], 49);
-    EXPECT_EQ(histogram.bins[1], 0);
+    EXPECT_EQ(std::tuple(histogram.total, histogram.bins[0], histogram.bins[1]), std::tuple(49, 49, 0));
 }
 
 TEST(MedianHistogram, OutOfRangeAndNaNStayInsideTheBins) {
@@ -113,16 +103,12 @@ TEST(MedianHistogram, SerpentinePathOverThreeByTwo) {
 
     const int path[6][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 2}, {1, 2}};
     for (int step = 0; step < 6; ++step) {
-        const int y = path[step][0];
-        const int x = path[step][1];
+        const int y = path[step][0], x = path[step][1];
         if (step == 1 || step == 5) histogram.moveDown();
         if (step == 3) histogram.moveUp();
         if (step == 2 || step == 4) histogram.moveRight();
-        EXPECT_EQ(histogram.top, y);
-        EXPECT_EQ(histogram.bottom, y + 6);
-        EXPECT_EQ(histogram.left, x);
-        EXPECT_EQ(histogram.right, x + 6);
-        EXPECT_EQ(histogram.total, 49);
+        EXPECT_EQ(std::tuple(histogram.top, histogram.bottom, histogram.left, histogram.right, histogram.total),
+                  std::tuple(y, y + 6, x, x + 6, 49)) << "step " << step;
         EXPECT_EQ(histogram.median(), bruteForceMedian(source, 0, y, x)) << "step " << step;
     }
     Image filtered;
