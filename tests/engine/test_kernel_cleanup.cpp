@@ -85,7 +85,7 @@ TEST(CleanUpKernel, ReCentringAndItsFallback) {
     EXPECT_NEAR(testsupport::sumOf(centred), 0.48, 1e-5);
     Image out;
     imgproc::cleanUpKernel(border, out, 0.07f);
-    EXPECT_EQ(testsupport::maxAbsDiff(out, border), 0.0);
+    for (int i = 0; i < 25; ++i) EXPECT_EQ(out.data[i], border.data[i]) << i;
 }
 
 TEST(TrimKernel, CropsToTheSupport) {

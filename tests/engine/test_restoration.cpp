@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <iostream>
-#include <sstream>
 #include <string>
 
 #include "deconvolution_stage.h"
@@ -24,13 +23,12 @@ const Photo kPhotos[] = {{"camera.pgm", 96, 96}, {"astronaut.ppm", 0, 160}};
 void PrintTo(const Photo& photo, std::ostream* os) { *os << photo.file; }
 
 Image deconvolve(const Image& blurred, const Image& kernel, bool denoise) {
-    std::ostringstream log;
-    std::streambuf* old = std::cout.rdbuf(log.rdbuf());
     Image output;
     int32_t progress = 0;
+    ::testing::internal::CaptureStdout();
     imgproc::deconvolveImage(blurred, kernel, 2, false, denoise, imgproc::Processor::Cpu, 0.0004f,
                              output, &progress);
-    std::cout.rdbuf(old);
+    ::testing::internal::GetCapturedStdout();
     return output;
 }
 

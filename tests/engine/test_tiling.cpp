@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <random>
-#include <vector>
+#include <tuple>
+#include <utility>
 
 #include "test_support.h"
 #include "tiling.h"
@@ -10,13 +10,7 @@ using imgproc::Image;
 
 namespace {
 
-Image randomImage(int rows, int cols, int channels, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> dist(0.0f, 1.0f);
-    std::vector<float> values(static_cast<size_t>(rows) * cols * channels);
-    for (float& v : values) v = dist(rng);
-    return testsupport::makeImage(rows, cols, channels, values);
-}
+using testsupport::randomImage;
 
 struct Grid {
     Image* tiles = nullptr;
@@ -32,9 +26,7 @@ float valueAt(const Image& image, int y, int x, int c = 0) {
 }
 
 void expectSameImage(const Image& a, const Image& b) {
-    ASSERT_EQ(a.width, b.width);
-    ASSERT_EQ(a.height, b.height);
-    ASSERT_EQ(a.channels, b.channels);
+    ASSERT_EQ(std::tuple(a.height, a.width, a.channels), std::tuple(b.height, b.width, b.channels));
     for (size_t i = 0; i < a.size(); ++i) ASSERT_EQ(a.data[i], b.data[i]) << "value " << i;
 }
 
@@ -44,10 +36,7 @@ TEST(Tiling, CutTileCopiesTheBlockAndWorksInPlace) {
     Image picture = randomImage(6, 7, 3, 1);
     Image block;
     imgproc::cutTile(picture, 2, 5, 1, 4, block);
-    ASSERT_EQ(block.height, 3);
-    ASSERT_EQ(block.width, 3);
-    ASSERT_EQ(block.channels, 3);
-    EXPECT_EQ(block.extra, 0);
+    ASSERT_EQ(std::tuple(block.height, block.width, block.channels, block.extra), std::tuple(3, 3, 3, 0));
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 3; ++x)
             for (int c = 0; c < 3; ++c) ASSERT_EQ(valueAt(block, y, x, c), valueAt(picture, y + 2, x + 1, c));
@@ -59,15 +48,11 @@ TEST(Tiling, CutTileCopiesTheBlockAndWorksInPlace) {
 TEST(Tiling, GridOfTwoByTwo) {
     const Image picture = randomImage(1600, 2000, 1, 2);
     Grid grid(picture);
-    ASSERT_EQ(grid.rows, 2);
-    ASSERT_EQ(grid.cols, 2);
-    EXPECT_EQ(grid.at(0, 0).height, 1200);
-    EXPECT_EQ(grid.at(0, 0).width, 1200);
-    EXPECT_EQ(grid.at(0, 1).width, 1000);
-    EXPECT_EQ(grid.at(1, 0).height, 600);
+    ASSERT_EQ(std::pair(grid.rows, grid.cols), std::pair(2, 2));
+    EXPECT_EQ(std::pair(grid.at(0, 0).height, grid.at(0, 0).width), std::pair(1200, 1200));
+    EXPECT_EQ(std::pair(grid.at(1, 0).height, grid.at(0, 1).width), std::pair(600, 1000));
     const Image& last = grid.at(1, 1);
-    ASSERT_EQ(last.height, 600);
-    ASSERT_EQ(last.width, 1000);
+    ASSERT_EQ(std::pair(last.height, last.width), std::pair(600, 1000));
     EXPECT_EQ(valueAt(last, 0, 0), valueAt(picture, 1000, 1000));
     EXPECT_EQ(valueAt(last, 599, 999), valueAt(picture, 1599, 1999));
 
@@ -79,8 +64,7 @@ TEST(Tiling, GridOfTwoByTwo) {
     }
     Image blended;
     imgproc::blendTiles(grid.tiles, grid.rows, grid.cols, blended);
-    ASSERT_EQ(blended.height, 1600);
-    ASSERT_EQ(blended.width, 2000);
+    ASSERT_EQ(std::pair(blended.height, blended.width), std::pair(1600, 2000));
     EXPECT_EQ(valueAt(blended, 500, 500), 1.0f);
     EXPECT_EQ(valueAt(blended, 1100, 1100), 2.5f);
     EXPECT_EQ(valueAt(blended, 1000, 1199), 2.5f);
@@ -93,11 +77,8 @@ TEST(Tiling, GridOfTwoByTwo) {
 TEST(Tiling, OneTileRowTwoColumns) {
     const Image picture = randomImage(1200, 1600, 3, 3);
     Grid grid(picture);
-    ASSERT_EQ(grid.rows, 1);
-    ASSERT_EQ(grid.cols, 2);
-    EXPECT_EQ(grid.at(0, 0).height, 1200);
-    EXPECT_EQ(grid.at(0, 1).width, 600);
-    EXPECT_EQ(grid.at(0, 1).channels, 3);
+    ASSERT_EQ(std::pair(grid.rows, grid.cols), std::pair(1, 2));
+    EXPECT_EQ(std::tuple(grid.at(0, 1).height, grid.at(0, 1).width, grid.at(0, 1).channels), std::tuple(1200, 600, 3));
     EXPECT_EQ(valueAt(grid.at(0, 1), 0, 0, 2), valueAt(picture, 0, 1000, 2));
     Image blended;
     imgproc::blendTiles(grid.tiles, grid.rows, grid.cols, blended);
@@ -107,9 +88,7 @@ TEST(Tiling, OneTileRowTwoColumns) {
 TEST(Tiling, ExtraRowKeepsFullWeight) {
     const Image picture = randomImage(1201, 300, 1, 4);
     Grid grid(picture);
-    ASSERT_EQ(grid.rows, 2);
-    ASSERT_EQ(grid.cols, 1);
-    ASSERT_EQ(grid.at(1, 0).height, 201);
+    ASSERT_EQ(std::tuple(grid.rows, grid.cols, grid.at(1, 0).height), std::tuple(2, 1, 201));
     Image blended;
     imgproc::blendTiles(grid.tiles, grid.rows, grid.cols, blended);
     expectSameImage(blended, picture);
@@ -126,10 +105,8 @@ TEST(Tiling, ExtraRowKeepsFullWeight) {
 TEST(Tiling, BlendOfUncutTilesGivesThePictureBack) {
     const Image picture = randomImage(2201, 2350, 1, 5);
     Grid grid(picture);
-    ASSERT_EQ(grid.rows, 3);
-    ASSERT_EQ(grid.cols, 3);
-    EXPECT_EQ(grid.at(2, 2).height, 201);
-    EXPECT_EQ(grid.at(2, 2).width, 350);
+    ASSERT_EQ(std::pair(grid.rows, grid.cols), std::pair(3, 3));
+    EXPECT_EQ(std::pair(grid.at(2, 2).height, grid.at(2, 2).width), std::pair(201, 350));
     Image blended;
     imgproc::blendTiles(grid.tiles, grid.rows, grid.cols, blended);
     expectSameImage(blended, picture);
@@ -138,8 +115,7 @@ TEST(Tiling, BlendOfUncutTilesGivesThePictureBack) {
 TEST(Tiling, ThinPictureGivesEmptyGridAndEmptyBlend) {
     const Image picture = randomImage(150, 1700, 1, 6);
     Grid grid(picture);
-    EXPECT_EQ(grid.rows, 0);
-    EXPECT_EQ(grid.cols, 2);
+    EXPECT_EQ(std::pair(grid.rows, grid.cols), std::pair(0, 2));
     Image blended = picture;
     imgproc::blendTiles(grid.tiles, grid.rows, grid.cols, blended);
     EXPECT_EQ(blended.size(), 0u);
