@@ -8,21 +8,9 @@
 
 #include "image_view.h"
 
-class TestImageView : public QObject
-{
-    Q_OBJECT
 
-private slots:
-    void fitOnOpen();
-    void zoomStepsAndResultKeepZoom();
-    void dropOpensFirstValidUrl();
-
-private:
-    // A shown view whose viewport is exactly the given size.
-    static void prepare(ImageView& view, int width, int height);
-};
-
-void TestImageView::prepare(ImageView& view, int width, int height)
+// A shown view whose viewport is exactly the given size.
+void prepare(ImageView& view, int width, int height)
 {
     view.setFrameShape(QFrame::NoFrame);
     view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -31,56 +19,6 @@ void TestImageView::prepare(ImageView& view, int width, int height)
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     QCOMPARE(view.viewport()->size(), QSize(width, height));
-}
-
-void TestImageView::fitOnOpen()
-{
-    // 4000 x 3000 in 1000 x 600: f = 600 / 3800, shown 632 x 474 with a margin
-    // of 63. A small picture keeps its size with a margin of 10.
-    const struct { QSize picture; double fit; int margin; QSize shown; } cases[] = {
-        {{4000, 3000}, 600.0 / 3800.0, 63, {632, 474}}, {{100, 50}, 1.0, 10, {100, 50}}};
-    for (const auto& c : cases) {
-        ImageView view;
-        prepare(view, 1000, 600);
-        QPixmap picture(c.picture);
-        picture.fill(Qt::gray);
-        view.setImage(picture, true);
-        QVERIFY(qAbs(view.currentFitScale() - c.fit) < 1e-6);
-        QCOMPARE(view.currentScale(), view.currentFitScale());
-        QCOMPARE(view.pictureLabel()->margin(), c.margin);
-        QCOMPARE(view.pictureLabel()->size(), c.shown + QSize(2 * c.margin, 2 * c.margin));
-    }
-}
-
-void TestImageView::zoomStepsAndResultKeepZoom()
-{
-    ImageView view;
-    prepare(view, 600, 600);
-    QPixmap picture(1000, 500);
-    picture.fill(Qt::gray);
-    view.setImage(picture, true);
-    QCOMPARE(view.currentFitScale(), 0.5);
-    view.zoomIn();
-    QCOMPARE(view.currentScale(), 0.625);
-    // 625 x 313 (312.5 rounded up), margin 62.
-    QCOMPARE(view.pictureLabel()->size(), QSize(625 + 124, 313 + 124));
-    view.zoomOut();
-    QCOMPARE(view.currentScale(), 0.5);
-
-    // A result of the same size is shown at the current zoom.
-    view.zoomIn();
-    const QSize before = view.pictureLabel()->size();
-    QPixmap result(1000, 500);
-    result.fill(Qt::white);
-    view.setImage(result, false);
-    QCOMPARE(view.pictureLabel()->size(), before);
-    QCOMPARE(view.currentScale(), 0.625);
-    QCOMPARE(view.currentFitScale(), 0.5);
-
-    // Clearing keeps factors and size until the next picture.
-    view.clear();
-    QCOMPARE(view.currentScale(), 0.625);
-    QCOMPARE(view.pictureLabel()->size(), before);
 }
 
 namespace {
@@ -95,33 +33,89 @@ struct DropView : ImageView
 
 }  // namespace
 
-void TestImageView::dropOpensFirstValidUrl()
+class TestImageView : public QObject
 {
-    DropView view;
-    view.setAcceptDrops(true);
-    QVERIFY(view.viewport()->acceptDrops());
-    QSignalSpy spy(&view, SIGNAL(urlReceived(QUrl)));
+    Q_OBJECT
 
-    QMimeData data;
-    data.setUrls({QUrl("http://[::1"), QUrl::fromLocalFile("/tmp/second.png"), QUrl::fromLocalFile("/tmp/third.png")});
-    QVERIFY(!data.urls().at(0).isValid());
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    view.dropEvent(&drop);
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).toUrl(), QUrl("/tmp/second.png"));
+private slots:
+    void fitOnOpen()
+    {
+        // 4000 x 3000 in 1000 x 600: f = 600 / 3800, shown 632 x 474 with a margin
+        // of 63. A small picture keeps its size with a margin of 10.
+        const struct { QSize picture; double fit; int margin; QSize shown; } cases[] = {
+            {{4000, 3000}, 600.0 / 3800.0, 63, {632, 474}}, {{100, 50}, 1.0, 10, {100, 50}}};
+        for (const auto& c : cases) {
+            ImageView view;
+            prepare(view, 1000, 600);
+            QPixmap picture(c.picture);
+            picture.fill(Qt::gray);
+            view.setImage(picture, true);
+            QVERIFY(qAbs(view.currentFitScale() - c.fit) < 1e-6);
+            QCOMPARE(view.currentScale(), view.currentFitScale());
+            QCOMPARE(view.pictureLabel()->margin(), c.margin);
+            QCOMPARE(view.pictureLabel()->size(), c.shown + QSize(2 * c.margin, 2 * c.margin));
+        }
+    }
 
-    // A drag without URLs is not accepted.
-    QMimeData text;
-    text.setText("words");
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    enter.ignore();
-    view.dragEnterEvent(&enter);
-    QVERIFY(!enter.isAccepted());
-    QDragEnterEvent withUrls(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    withUrls.ignore();
-    view.dragEnterEvent(&withUrls);
-    QVERIFY(withUrls.isAccepted());
-}
+    void zoomStepsAndResultKeepZoom()
+    {
+        ImageView view;
+        prepare(view, 600, 600);
+        QPixmap picture(1000, 500);
+        picture.fill(Qt::gray);
+        view.setImage(picture, true);
+        QCOMPARE(view.currentFitScale(), 0.5);
+        view.zoomIn();
+        QCOMPARE(view.currentScale(), 0.625);
+        // 625 x 313 (312.5 rounded up), margin 62.
+        QCOMPARE(view.pictureLabel()->size(), QSize(625 + 124, 313 + 124));
+        view.zoomOut();
+        QCOMPARE(view.currentScale(), 0.5);
+
+        // A result of the same size is shown at the current zoom.
+        view.zoomIn();
+        const QSize before = view.pictureLabel()->size();
+        QPixmap result(1000, 500);
+        result.fill(Qt::white);
+        view.setImage(result, false);
+        QCOMPARE(view.pictureLabel()->size(), before);
+        QCOMPARE(view.currentScale(), 0.625);
+        QCOMPARE(view.currentFitScale(), 0.5);
+
+        // Clearing keeps factors and size until the next picture.
+        view.clear();
+        QCOMPARE(view.currentScale(), 0.625);
+        QCOMPARE(view.pictureLabel()->size(), before);
+    }
+
+    void dropOpensFirstValidUrl()
+    {
+        DropView view;
+        view.setAcceptDrops(true);
+        QVERIFY(view.viewport()->acceptDrops());
+        QSignalSpy spy(&view, SIGNAL(urlReceived(QUrl)));
+
+        QMimeData data;
+        data.setUrls({QUrl("http://[::1"), QUrl::fromLocalFile("/tmp/second.png"), QUrl::fromLocalFile("/tmp/third.png")});
+        QVERIFY(!data.urls().at(0).isValid());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        view.dropEvent(&drop);
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toUrl(), QUrl("/tmp/second.png"));
+
+        // A drag without URLs is not accepted.
+        QMimeData text;
+        text.setText("words");
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        enter.ignore();
+        view.dragEnterEvent(&enter);
+        QVERIFY(!enter.isAccepted());
+        QDragEnterEvent withUrls(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        withUrls.ignore();
+        view.dragEnterEvent(&withUrls);
+        QVERIFY(withUrls.isAccepted());
+    }
+};
 
 QTEST_MAIN(TestImageView)
 #include "test_image_view.moc"

@@ -20,109 +20,103 @@ class TestPictureConversion : public QObject
     Q_OBJECT
 
 private slots:
-    void greyIndexedRoundTrip();
-    void colourWithAlphaLosesAlpha();
-    void colouredPaletteGivesBlue();
-    void valuesAreTruncatedAndHeld();
-    void nullPicture();
+    void greyIndexedRoundTrip()
+    {
+        // Wider than high, so swapped rows and columns show.
+        QImage picture(16, 12, QImage::Format_Indexed8);
+        picture.setColorTable(greyTable());
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 16; ++x) picture.setPixel(x, y, y * 16 + x + 64);
+
+        imgproc::Image image;
+        qImageToImage(picture, image);
+        QCOMPARE(image.channels, 1);
+        QCOMPARE(image.width, 16);
+        QCOMPARE(image.height, 12);
+        QCOMPARE(image.data[191], 1.0f);
+        QCOMPARE(image.data[17], 81.0f / 255.0f);
+
+        // Every byte survives the round trip unchanged.
+        QImage back;
+        imageToQImage(image, back);
+        QCOMPARE(back.format(), QImage::Format_Indexed8);
+        QCOMPARE(back.colorTable(), greyTable());
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 16; ++x) QCOMPARE(back.pixelIndex(x, y), y * 16 + x + 64);
+    }
+
+    void colourWithAlphaLosesAlpha()
+    {
+        QImage picture(2, 1, QImage::Format_ARGB32);
+        picture.setPixel(0, 0, qRgba(10, 200, 255, 7));
+        picture.setPixel(1, 0, qRgba(0, 1, 2, 255));
+
+        imgproc::Image image;
+        qImageToImage(picture, image);
+        QCOMPARE(image.channels, 3);
+        QCOMPARE(image.data[0], 10.0f / 255.0f);
+        QCOMPARE(image.data[1], 200.0f / 255.0f);
+        QCOMPARE(image.data[2], 1.0f);
+        QCOMPARE(image.data[5], 2.0f / 255.0f);
+
+        QImage back;
+        imageToQImage(image, back);
+        QCOMPARE(back.format(), QImage::Format_RGB888);
+        QCOMPARE(back.pixel(0, 0), qRgb(10, 200, 255));
+        QCOMPARE(back.pixel(1, 0), qRgb(0, 1, 2));
+
+        // A format read pixel by pixel gives the same values as the fast paths.
+        imgproc::Image fromOther;
+        qImageToImage(picture.convertToFormat(QImage::Format_RGBX8888), fromOther);
+        QCOMPARE(fromOther.data[0], image.data[0]);
+        QCOMPARE(fromOther.data[4], image.data[4]);
+    }
+
+    void colouredPaletteGivesBlue()
+    {
+        QImage picture(3, 1, QImage::Format_Indexed8);
+        QVector<QRgb> palette(8, qRgb(0, 0, 0));
+        palette[7] = qRgb(255, 0, 0);
+        palette[2] = qRgb(0, 0, 51);
+        picture.setColorTable(palette);
+        picture.setPixel(0, 0, 7);
+        picture.setPixel(1, 0, 2);
+        picture.setPixel(2, 0, 0);
+
+        imgproc::Image image;
+        qImageToImage(picture, image);
+        QCOMPARE(image.channels, 1);
+        QCOMPARE(image.data[0], 0.0f);  // pure red has no blue
+        QCOMPARE(image.data[1], 51.0f / 255.0f);
+    }
+
+    void valuesAreTruncatedAndHeld()
+    {
+        imgproc::Image grey(1, 6, 1);
+        const float values[6] = {1.0f, 0.0f, 0.5f, 0.999f, 1.7f, -0.3f};
+        std::copy(values, values + 6, grey.data);
+        QImage out;
+        imageToQImage(grey, out);
+        // Outside [0, 1] the index stays inside the colour table.
+        const int expected[6] = {255, 0, 127, 254, 255, 0};
+        for (int x = 0; x < 6; ++x) QCOMPARE(out.pixelIndex(x, 0), expected[x]);
+
+        imgproc::Image colour(1, 1, 3);
+        std::copy(values + 2, values + 4, colour.data);
+        colour.data[2] = 1.0f;
+        imageToQImage(colour, out);
+        QCOMPARE(out.pixel(0, 0), qRgb(127, 254, 255));
+    }
+
+    void nullPicture()
+    {
+        imgproc::Image image(4, 4, 1);
+        qImageToImage(QImage(), image);
+        QCOMPARE(image.width, 0);
+        QCOMPARE(image.height, 0);
+        QCOMPARE(image.channels, 3);
+    }
 };
-
-void TestPictureConversion::greyIndexedRoundTrip()
-{
-    // Wider than high, so swapped rows and columns show.
-    QImage picture(16, 12, QImage::Format_Indexed8);
-    picture.setColorTable(greyTable());
-    for (int y = 0; y < 12; ++y)
-        for (int x = 0; x < 16; ++x) picture.setPixel(x, y, y * 16 + x + 64);
-
-    imgproc::Image image;
-    qImageToImage(picture, image);
-    QCOMPARE(image.channels, 1);
-    QCOMPARE(image.width, 16);
-    QCOMPARE(image.height, 12);
-    QCOMPARE(image.data[191], 1.0f);
-    QCOMPARE(image.data[17], 81.0f / 255.0f);
-
-    // Every byte survives the round trip unchanged.
-    QImage back;
-    imageToQImage(image, back);
-    QCOMPARE(back.format(), QImage::Format_Indexed8);
-    QCOMPARE(back.colorTable(), greyTable());
-    for (int y = 0; y < 12; ++y)
-        for (int x = 0; x < 16; ++x) QCOMPARE(back.pixelIndex(x, y), y * 16 + x + 64);
-}
-
-void TestPictureConversion::colourWithAlphaLosesAlpha()
-{
-    QImage picture(2, 1, QImage::Format_ARGB32);
-    picture.setPixel(0, 0, qRgba(10, 200, 255, 7));
-    picture.setPixel(1, 0, qRgba(0, 1, 2, 255));
-
-    imgproc::Image image;
-    qImageToImage(picture, image);
-    QCOMPARE(image.channels, 3);
-    QCOMPARE(image.data[0], 10.0f / 255.0f);
-    QCOMPARE(image.data[1], 200.0f / 255.0f);
-    QCOMPARE(image.data[2], 1.0f);
-    QCOMPARE(image.data[5], 2.0f / 255.0f);
-
-    QImage back;
-    imageToQImage(image, back);
-    QCOMPARE(back.format(), QImage::Format_RGB888);
-    QCOMPARE(back.pixel(0, 0), qRgb(10, 200, 255));
-    QCOMPARE(back.pixel(1, 0), qRgb(0, 1, 2));
-
-    // A format read pixel by pixel gives the same values as the fast paths.
-    imgproc::Image fromOther;
-    qImageToImage(picture.convertToFormat(QImage::Format_RGBX8888), fromOther);
-    QCOMPARE(fromOther.data[0], image.data[0]);
-    QCOMPARE(fromOther.data[4], image.data[4]);
-}
-
-void TestPictureConversion::colouredPaletteGivesBlue()
-{
-    QImage picture(3, 1, QImage::Format_Indexed8);
-    QVector<QRgb> palette(8, qRgb(0, 0, 0));
-    palette[7] = qRgb(255, 0, 0);
-    palette[2] = qRgb(0, 0, 51);
-    picture.setColorTable(palette);
-    picture.setPixel(0, 0, 7);
-    picture.setPixel(1, 0, 2);
-    picture.setPixel(2, 0, 0);
-
-    imgproc::Image image;
-    qImageToImage(picture, image);
-    QCOMPARE(image.channels, 1);
-    QCOMPARE(image.data[0], 0.0f);  // pure red has no blue
-    QCOMPARE(image.data[1], 51.0f / 255.0f);
-}
-
-void TestPictureConversion::valuesAreTruncatedAndHeld()
-{
-    imgproc::Image grey(1, 6, 1);
-    const float values[6] = {1.0f, 0.0f, 0.5f, 0.999f, 1.7f, -0.3f};
-    std::copy(values, values + 6, grey.data);
-    QImage out;
-    imageToQImage(grey, out);
-    // Outside [0, 1] the index stays inside the colour table.
-    const int expected[6] = {255, 0, 127, 254, 255, 0};
-    for (int x = 0; x < 6; ++x) QCOMPARE(out.pixelIndex(x, 0), expected[x]);
-
-    imgproc::Image colour(1, 1, 3);
-    std::copy(values + 2, values + 4, colour.data);
-    colour.data[2] = 1.0f;
-    imageToQImage(colour, out);
-    QCOMPARE(out.pixel(0, 0), qRgb(127, 254, 255));
-}
-
-void TestPictureConversion::nullPicture()
-{
-    imgproc::Image image(4, 4, 1);
-    qImageToImage(QImage(), image);
-    QCOMPARE(image.width, 0);
-    QCOMPARE(image.height, 0);
-    QCOMPARE(image.channels, 3);
-}
 
 QTEST_MAIN(TestPictureConversion)
 #include "test_picture_conversion.moc"

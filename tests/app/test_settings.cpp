@@ -33,225 +33,212 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void emptyStore();
-    void processorCodes_data();
-    void processorCodes();
-    void qualityCodes_data();
-    void qualityCodes();
-    void blurSizeCodes_data();
-    void blurSizeCodes();
-    void writtenAtExit();
-    void customSizesSurviveAPreset();
-    void parameterBarOnItsOwn();
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        QVERIFY(redirectSettings(dir));
+    }
 
+    void emptyStore()
+    {
+        clearSettings();
+        {
+            Clarnex w;
+            auto& a = Access::actions(w);
+            QVERIFY(a.autoAction->isChecked());
+            QVERIFY(a.lowAction->isChecked());
+            QCOMPARE(Access::quality(w), 1u);
+            ParameterBar* bar = Access::bar(w);
+            QCOMPARE(bar->blurStrengthCombo->currentIndex(), 0);
+            QVERIFY(bar->heightSpin->isHidden());
+            QVERIFY(bar->widthLabel->isHidden());
+            QCOMPARE(bar->heightSpin->value(), 3);
+            QCOMPARE(bar->widthSpin->value(), 3);
+            QVERIFY(bar->deringCheck->isChecked());
+            QVERIFY(!bar->denoiseCheck->isChecked());
+            QVERIFY(Access::isFirst(w));
+        }
+        // Whether the tutorial then starts is checked with the tutorial hosting.
+        QCOMPARE(stored("flag/isFirst").toBool(), false);
+        Clarnex again;
+        QVERIFY(!Access::isFirst(again));
+    }
+
+    void processorCodes_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("checked");  // 0 Auto, 1 CPU, 2 GPU
+        QTest::newRow("auto") << 0 << 0;
+        QTest::newRow("cpu") << 1 << 1;
+        QTest::newRow("gpu") << 2 << 2;
+        QTest::newRow("unknown") << 7 << 0;
+    }
+
+    void processorCodes()
+    {
+        QFETCH(int, code);
+        QFETCH(int, checked);
+        resetSettings({{"processor", code}});
+        Clarnex w;
+        auto& a = Access::actions(w);
+        const QList<QAction*> choices = {a.autoAction, a.cpuAction, a.gpuAction};
+        for (int i = 0; i < 3; ++i) QCOMPARE(choices[i]->isChecked(), i == checked);
+    }
+
+    void qualityCodes_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("quality");
+        QTest::newRow("low") << 1 << 1;
+        QTest::newRow("medium") << 2 << 2;
+        QTest::newRow("high") << 3 << 3;
+        QTest::newRow("zero") << 0 << 1;
+        QTest::newRow("five") << 5 << 1;
+    }
+
+    void qualityCodes()
+    {
+        QFETCH(int, code);
+        QFETCH(int, quality);
+        resetSettings({{"quality", code}});
+        Clarnex w;
+        auto& a = Access::actions(w);
+        QCOMPARE(Access::quality(w), unsigned(quality));
+        const QList<QAction*> levels = {a.lowAction, a.mediumAction, a.highAction};
+        for (int i = 0; i < 3; ++i) QCOMPARE(levels[i]->isChecked(), i + 1 == quality);
+    }
+
+    void blurSizeCodes_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("storedSizes");  // 25 x 41 in the store
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QSize>("sizes");  // height, width; empty when the boxes are hidden
+        QTest::addColumn<bool>("editable");
+        QTest::newRow("preset ignores stored sizes") << 2 << true << "Medium" << QSize(33, 33) << false;
+        QTest::newRow("custom") << 4 << true << "Custom" << QSize(25, 41) << true;
+        QTest::newRow("custom, none stored") << 4 << false << "Custom" << QSize(19, 19) << true;
+        for (int code : {5, -1, 1000}) QTest::newRow(qPrintable(QString::number(code))) << code << false << "Auto" << QSize() << true;
+    }
+
+    void blurSizeCodes()
+    {
+        QFETCH(int, code);
+        QFETCH(bool, storedSizes);
+        QFETCH(QString, shown);
+        QFETCH(QSize, sizes);
+        QFETCH(bool, editable);
+        QVariantMap options{{"blurSize", code}};
+        if (storedSizes) options.insert({{"blurHeight", 25}, {"blurWidth", 41}});
+        resetSettings(options);
+        Clarnex w;
+        ParameterBar* bar = Access::bar(w);
+        QCOMPARE(bar->blurStrengthCombo->currentText(), shown);
+        QCOMPARE(bar->heightSpin->isHidden(), sizes.isEmpty());
+        if (sizes.isEmpty()) return;
+        QCOMPARE(QSize(bar->heightSpin->value(), bar->widthSpin->value()), sizes);
+        QCOMPARE(bar->heightSpin->isEnabled(), editable);
+        QCOMPARE(bar->widthSpin->isEnabled(), editable);
+    }
+
+    void writtenAtExit()
+    {
+        resetSettings();
+        {
+            Clarnex w;
+            auto& a = Access::actions(w);
+            a.gpuAction->trigger();
+            a.mediumAction->trigger();
+            Access::bar(w)->deringCheck->setChecked(false);
+            Access::bar(w)->denoiseCheck->setChecked(true);
+        }
+        QCOMPARE(stored("option/processor").toInt(), 2);
+        QCOMPARE(stored("option/quality").toInt(), 2);
+        QCOMPARE(stored("option/blurSize").toInt(), 0);
+        QCOMPARE(stored("option/dering").toBool(), false);
+        QCOMPARE(stored("option/denoise").toBool(), true);
+        QCOMPARE(stored("flag/isFirst").toBool(), false);
+
+        {
+            Clarnex w;
+            QVERIFY(Access::actions(w).gpuAction->isChecked());
+            QCOMPARE(Access::quality(w), 2u);
+            QVERIFY(Access::bar(w)->denoiseCheck->isChecked());
+            Access::actions(w).cpuAction->trigger();
+            Access::actions(w).highAction->trigger();
+        }
+        QCOMPARE(stored("option/processor").toInt(), 1);
+        QCOMPARE(stored("option/quality").toInt(), 3);
+    }
+
+    void customSizesSurviveAPreset()
+    {
+        resetSettings({{"blurSize", 4}, {"blurHeight", 25}, {"blurWidth", 41}});
+        {
+            Clarnex w;
+            Access::bar(w)->blurStrengthCombo->setCurrentIndex(1);
+        }
+        QCOMPARE(stored("option/blurSize").toInt(), 1);
+        QCOMPARE(stored("option/blurHeight").toInt(), 25);
+        QCOMPARE(stored("option/blurWidth").toInt(), 41);
+
+        {
+            Clarnex w;
+            Access::bar(w)->blurStrengthCombo->setCurrentIndex(4);
+            Access::bar(w)->heightSpin->setValue(7);
+            Access::bar(w)->widthSpin->setValue(9);
+        }
+        QCOMPARE(stored("option/blurHeight").toInt(), 7);
+        QCOMPARE(stored("option/blurWidth").toInt(), 9);
+    }
+
+    // The bar before any settings apply, and its own rules between choices.
+    void parameterBarOnItsOwn()
+    {
+        ParameterBar bar;
+        QCOMPARE(bar.blurStrengthCombo->count(), 5);
+        QCOMPARE(bar.blurStrengthCombo->itemText(4), QString("Custom"));
+        QCOMPARE(QSize(bar.heightSpin->value(), bar.widthSpin->value()), QSize(3, 3));
+        QVERIFY(!bar.heightSpin->isHidden());
+        QVERIFY(!bar.deringCheck->isChecked());
+        // The preset table is never read outside its three entries.
+        for (int index : {0, 4, -1}) QCOMPARE(blurSizePreset(index), 0);
+
+        bar.blurStrengthCombo->setCurrentIndex(3);
+        QCOMPARE(bar.widthSpin->value(), 55);
+        QVERIFY(!bar.widthSpin->isEnabled());
+        // Small, then Custom: enabled, still holding the preset.
+        bar.blurStrengthCombo->setCurrentIndex(1);
+        bar.blurStrengthCombo->setCurrentIndex(4);
+        QVERIFY(bar.heightSpin->isEnabled() && bar.widthSpin->isEnabled());
+        QCOMPARE(bar.heightSpin->value(), 19);
+        // Re-selecting the current entry changes nothing.
+        bar.heightSpin->setValue(25);
+        QSignalSpy spy(bar.blurStrengthCombo, SIGNAL(currentIndexChanged(int)));
+        bar.blurStrengthCombo->setCurrentIndex(4);
+        QCOMPARE(spy.count(), 0);
+        QCOMPARE(bar.heightSpin->value(), 25);
+
+        // Auto hides the sizes and keeps their values for the next Custom.
+        bar.widthSpin->setValue(41);
+        bar.blurStrengthCombo->setCurrentIndex(0);
+        for (QWidget* w : std::initializer_list<QWidget*>{bar.heightSpin, bar.widthSpin, bar.heightLabel, bar.widthLabel})
+            QVERIFY(w->isHidden());
+        bar.blurStrengthCombo->setCurrentIndex(4);
+        QCOMPARE(QSize(bar.heightSpin->value(), bar.widthSpin->value()), QSize(25, 41));
+        bar.setSizeWidgetsVisible(false);
+        QVERIFY(bar.widthLabel->isHidden());
+        QVERIFY(bar.heightSpin->isEnabled());
+
+        // Limits 3..351; the step applies to arrows and keys only.
+        for (int typed : {2, 400, 20}) {
+            bar.heightSpin->setValue(typed);
+            QCOMPARE(bar.heightSpin->value(), qBound(3, typed, 351));
+        }
+    }
 private:
     QTemporaryDir dir;
 };
-
-void TestSettings::initTestCase()
-{
-    QVERIFY(dir.isValid());
-    QVERIFY(redirectSettings(dir));
-}
-
-void TestSettings::emptyStore()
-{
-    clearSettings();
-    {
-        Clarnex w;
-        auto& a = Access::actions(w);
-        QVERIFY(a.autoAction->isChecked());
-        QVERIFY(a.lowAction->isChecked());
-        QCOMPARE(Access::quality(w), 1u);
-        ParameterBar* bar = Access::bar(w);
-        QCOMPARE(bar->blurStrengthCombo->currentIndex(), 0);
-        QVERIFY(bar->heightSpin->isHidden());
-        QVERIFY(bar->widthLabel->isHidden());
-        QCOMPARE(bar->heightSpin->value(), 3);
-        QCOMPARE(bar->widthSpin->value(), 3);
-        QVERIFY(bar->deringCheck->isChecked());
-        QVERIFY(!bar->denoiseCheck->isChecked());
-        QVERIFY(Access::isFirst(w));
-    }
-    // Whether the tutorial then starts is checked with the tutorial hosting.
-    QCOMPARE(stored("flag/isFirst").toBool(), false);
-    Clarnex again;
-    QVERIFY(!Access::isFirst(again));
-}
-
-void TestSettings::processorCodes_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<int>("checked");  // 0 Auto, 1 CPU, 2 GPU
-    QTest::newRow("auto") << 0 << 0;
-    QTest::newRow("cpu") << 1 << 1;
-    QTest::newRow("gpu") << 2 << 2;
-    QTest::newRow("unknown") << 7 << 0;
-}
-
-void TestSettings::processorCodes()
-{
-    QFETCH(int, code);
-    QFETCH(int, checked);
-    resetSettings({{"processor", code}});
-    Clarnex w;
-    auto& a = Access::actions(w);
-    const QList<QAction*> choices = {a.autoAction, a.cpuAction, a.gpuAction};
-    for (int i = 0; i < 3; ++i) QCOMPARE(choices[i]->isChecked(), i == checked);
-}
-
-void TestSettings::qualityCodes_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<int>("quality");
-    QTest::newRow("low") << 1 << 1;
-    QTest::newRow("medium") << 2 << 2;
-    QTest::newRow("high") << 3 << 3;
-    QTest::newRow("zero") << 0 << 1;
-    QTest::newRow("five") << 5 << 1;
-}
-
-void TestSettings::qualityCodes()
-{
-    QFETCH(int, code);
-    QFETCH(int, quality);
-    resetSettings({{"quality", code}});
-    Clarnex w;
-    auto& a = Access::actions(w);
-    QCOMPARE(Access::quality(w), unsigned(quality));
-    const QList<QAction*> levels = {a.lowAction, a.mediumAction, a.highAction};
-    for (int i = 0; i < 3; ++i) QCOMPARE(levels[i]->isChecked(), i + 1 == quality);
-}
-
-void TestSettings::blurSizeCodes_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<bool>("storedSizes");  // 25 x 41 in the store
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<QSize>("sizes");  // height, width; empty when the boxes are hidden
-    QTest::addColumn<bool>("editable");
-    QTest::newRow("preset ignores stored sizes") << 2 << true << "Medium" << QSize(33, 33) << false;
-    QTest::newRow("custom") << 4 << true << "Custom" << QSize(25, 41) << true;
-    QTest::newRow("custom, none stored") << 4 << false << "Custom" << QSize(19, 19) << true;
-    for (int code : {5, -1, 1000}) QTest::newRow(qPrintable(QString::number(code))) << code << false << "Auto" << QSize() << true;
-}
-
-void TestSettings::blurSizeCodes()
-{
-    QFETCH(int, code);
-    QFETCH(bool, storedSizes);
-    QFETCH(QString, shown);
-    QFETCH(QSize, sizes);
-    QFETCH(bool, editable);
-    QVariantMap options{{"blurSize", code}};
-    if (storedSizes) options.insert({{"blurHeight", 25}, {"blurWidth", 41}});
-    resetSettings(options);
-    Clarnex w;
-    ParameterBar* bar = Access::bar(w);
-    QCOMPARE(bar->blurStrengthCombo->currentText(), shown);
-    QCOMPARE(bar->heightSpin->isHidden(), sizes.isEmpty());
-    if (sizes.isEmpty()) return;
-    QCOMPARE(QSize(bar->heightSpin->value(), bar->widthSpin->value()), sizes);
-    QCOMPARE(bar->heightSpin->isEnabled(), editable);
-    QCOMPARE(bar->widthSpin->isEnabled(), editable);
-}
-
-void TestSettings::writtenAtExit()
-{
-    resetSettings();
-    {
-        Clarnex w;
-        auto& a = Access::actions(w);
-        a.gpuAction->trigger();
-        a.mediumAction->trigger();
-        Access::bar(w)->deringCheck->setChecked(false);
-        Access::bar(w)->denoiseCheck->setChecked(true);
-    }
-    QCOMPARE(stored("option/processor").toInt(), 2);
-    QCOMPARE(stored("option/quality").toInt(), 2);
-    QCOMPARE(stored("option/blurSize").toInt(), 0);
-    QCOMPARE(stored("option/dering").toBool(), false);
-    QCOMPARE(stored("option/denoise").toBool(), true);
-    QCOMPARE(stored("flag/isFirst").toBool(), false);
-
-    {
-        Clarnex w;
-        QVERIFY(Access::actions(w).gpuAction->isChecked());
-        QCOMPARE(Access::quality(w), 2u);
-        QVERIFY(Access::bar(w)->denoiseCheck->isChecked());
-        Access::actions(w).cpuAction->trigger();
-        Access::actions(w).highAction->trigger();
-    }
-    QCOMPARE(stored("option/processor").toInt(), 1);
-    QCOMPARE(stored("option/quality").toInt(), 3);
-}
-
-void TestSettings::customSizesSurviveAPreset()
-{
-    resetSettings({{"blurSize", 4}, {"blurHeight", 25}, {"blurWidth", 41}});
-    {
-        Clarnex w;
-        Access::bar(w)->blurStrengthCombo->setCurrentIndex(1);
-    }
-    QCOMPARE(stored("option/blurSize").toInt(), 1);
-    QCOMPARE(stored("option/blurHeight").toInt(), 25);
-    QCOMPARE(stored("option/blurWidth").toInt(), 41);
-
-    {
-        Clarnex w;
-        Access::bar(w)->blurStrengthCombo->setCurrentIndex(4);
-        Access::bar(w)->heightSpin->setValue(7);
-        Access::bar(w)->widthSpin->setValue(9);
-    }
-    QCOMPARE(stored("option/blurHeight").toInt(), 7);
-    QCOMPARE(stored("option/blurWidth").toInt(), 9);
-}
-
-// The bar before any settings apply, and its own rules between choices.
-void TestSettings::parameterBarOnItsOwn()
-{
-    ParameterBar bar;
-    QCOMPARE(bar.blurStrengthCombo->count(), 5);
-    QCOMPARE(bar.blurStrengthCombo->itemText(4), QString("Custom"));
-    QCOMPARE(QSize(bar.heightSpin->value(), bar.widthSpin->value()), QSize(3, 3));
-    QVERIFY(!bar.heightSpin->isHidden());
-    QVERIFY(!bar.deringCheck->isChecked());
-    // The preset table is never read outside its three entries.
-    for (int index : {0, 4, -1}) QCOMPARE(blurSizePreset(index), 0);
-
-    bar.blurStrengthCombo->setCurrentIndex(3);
-    QCOMPARE(bar.widthSpin->value(), 55);
-    QVERIFY(!bar.widthSpin->isEnabled());
-    // Small, then Custom: enabled, still holding the preset.
-    bar.blurStrengthCombo->setCurrentIndex(1);
-    bar.blurStrengthCombo->setCurrentIndex(4);
-    QVERIFY(bar.heightSpin->isEnabled() && bar.widthSpin->isEnabled());
-    QCOMPARE(bar.heightSpin->value(), 19);
-    // Re-selecting the current entry changes nothing.
-    bar.heightSpin->setValue(25);
-    QSignalSpy spy(bar.blurStrengthCombo, SIGNAL(currentIndexChanged(int)));
-    bar.blurStrengthCombo->setCurrentIndex(4);
-    QCOMPARE(spy.count(), 0);
-    QCOMPARE(bar.heightSpin->value(), 25);
-
-    // Auto hides the sizes and keeps their values for the next Custom.
-    bar.widthSpin->setValue(41);
-    bar.blurStrengthCombo->setCurrentIndex(0);
-    for (QWidget* w : std::initializer_list<QWidget*>{bar.heightSpin, bar.widthSpin, bar.heightLabel, bar.widthLabel})
-        QVERIFY(w->isHidden());
-    bar.blurStrengthCombo->setCurrentIndex(4);
-    QCOMPARE(QSize(bar.heightSpin->value(), bar.widthSpin->value()), QSize(25, 41));
-    bar.setSizeWidgetsVisible(false);
-    QVERIFY(bar.widthLabel->isHidden());
-    QVERIFY(bar.heightSpin->isEnabled());
-
-    // Limits 3..351; the step applies to arrows and keys only.
-    for (int typed : {2, 400, 20}) {
-        bar.heightSpin->setValue(typed);
-        QCOMPARE(bar.heightSpin->value(), qBound(3, typed, 351));
-    }
-}
 
 QTEST_MAIN(TestSettings)
 #include "test_settings.moc"

@@ -52,45 +52,9 @@ QList<TutorialPage*> visiblePages(Clarnex& w)
 
 } // namespace
 
-class TestTutorialHost : public QObject
-{
-    Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void firstStartShowsTheTutorialAndTheSecondDoesNot();
-    void showTutorialWhileOneRunsDoesNothing();
-    void nextFollowsOpeningThroughTheDialog();
-    void nextFollowsTheRunAndBackUndoes();
-    void shortcutTextNamesTheBoundZoomKeys();
-
-private:
-    // A window whose first start is over, so no tutorial starts by itself.
-    std::unique_ptr<Clarnex> makeWindow();
-
-    QTemporaryDir settingsDir;
-    QTemporaryDir files;
-    QString picture;
-    QString notAPicture;
-};
-
-void TestTutorialHost::initTestCase()
-{
-    QVERIFY(settingsDir.isValid());
-    QVERIFY(files.isValid());
-    QVERIFY(redirectSettings(settingsDir));
-
-    QImage source(QStringLiteral(VANTREL_TEST_DATA "/astronaut.png"));
-    QVERIFY(!source.isNull());
-    picture = files.filePath(QStringLiteral("face.png"));
-    QVERIFY(source.copy(180, 60, 96, 96).save(picture));
-    notAPicture = files.filePath(QStringLiteral("broken.png"));
-    QFile broken(notAPicture);
-    QVERIFY(broken.open(QIODevice::WriteOnly));
-    broken.write("this is not a picture");
-}
-
-std::unique_ptr<Clarnex> TestTutorialHost::makeWindow()
+// A window whose first start is over, so no tutorial starts by itself.
+std::unique_ptr<Clarnex> makeWindow()
 {
     resetSettings();
     auto window = std::make_unique<Clarnex>();
@@ -98,135 +62,163 @@ std::unique_ptr<Clarnex> TestTutorialHost::makeWindow()
     return window;
 }
 
-void TestTutorialHost::firstStartShowsTheTutorialAndTheSecondDoesNot()
+class TestTutorialHost : public QObject
 {
-    QSettings("VANTREL", "Tolvane").clear();
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
     {
-        Clarnex first;
-        first.move(100, 80);
-        first.showWindow();
-        QVERIFY(A::tutorialRunning(first));
-        const QList<TutorialPage*> shown = visiblePages(first);
-        QCOMPARE(shown.size(), 1);
-        QVERIFY(qobject_cast<OpenFilePage*>(shown.first()));
-        QCOMPARE(shown.first()->pos(), first.geometry().topLeft() + QPoint(40, 65));
-        // With no picture open the first page waits for one.
-        QVERIFY(!shown.first()->nextButton->isEnabled());
-        QVERIFY(A::toolBar(first)->widgetForAction(A::actions(first).openAction)->isEnabled());
+        QVERIFY(settingsDir.isValid());
+        QVERIFY(files.isValid());
+        QVERIFY(redirectSettings(settingsDir));
+
+        QImage source(QStringLiteral(VANTREL_TEST_DATA "/astronaut.png"));
+        QVERIFY(!source.isNull());
+        picture = files.filePath(QStringLiteral("face.png"));
+        QVERIFY(source.copy(180, 60, 96, 96).save(picture));
+        notAPicture = files.filePath(QStringLiteral("broken.png"));
+        QFile broken(notAPicture);
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("this is not a picture");
     }
-    Clarnex second;
-    second.showWindow();
-    QVERIFY(!A::tutorialRunning(second));
-    QVERIFY(visiblePages(second).isEmpty());
-    QVERIFY(!A::wizard(second));
-}
 
-void TestTutorialHost::showTutorialWhileOneRunsDoesNothing()
-{
-    auto window = makeWindow();
-    A::actions(*window).showTutorialAction->trigger();
-    QPointer<TutorialWizard> wizard = A::wizard(*window);
-    QVERIFY(wizard);
-    const auto entries = wizard->pageEntries();
-    QCOMPARE(entries.size(), 6);
-    QCOMPARE(entries.at(0).first, static_cast<QObject*>(A::actions(*window).openAction));
-    QCOMPARE(entries.at(1).first, static_cast<QObject*>(A::bar(*window)->blurStrengthCombo));
-    QCOMPARE(entries.at(5).first, static_cast<QObject*>(A::actions(*window).saveAsAction));
-    wizard->nextPage();
-    A::actions(*window).showTutorialAction->trigger();
-    QCOMPARE(A::wizard(*window), wizard.data());
-    QCOMPARE(wizard->currentIndex(), 1);
-    QCOMPARE(window->findChildren<TutorialPage*>().size(), 6);
-    QCOMPARE(visiblePages(*window).size(), 1);
+    void firstStartShowsTheTutorialAndTheSecondDoesNot()
+    {
+        QSettings("VANTREL", "Tolvane").clear();
+        {
+            Clarnex first;
+            first.move(100, 80);
+            first.showWindow();
+            QVERIFY(A::tutorialRunning(first));
+            const QList<TutorialPage*> shown = visiblePages(first);
+            QCOMPARE(shown.size(), 1);
+            QVERIFY(qobject_cast<OpenFilePage*>(shown.first()));
+            QCOMPARE(shown.first()->pos(), first.geometry().topLeft() + QPoint(40, 65));
+            // With no picture open the first page waits for one.
+            QVERIFY(!shown.first()->nextButton->isEnabled());
+            QVERIFY(A::toolBar(first)->widgetForAction(A::actions(first).openAction)->isEnabled());
+        }
+        Clarnex second;
+        second.showWindow();
+        QVERIFY(!A::tutorialRunning(second));
+        QVERIFY(visiblePages(second).isEmpty());
+        QVERIFY(!A::wizard(second));
+    }
 
-    // Ending deletes the wizard; a new tutorial replaces the old pages.
-    wizard->finishTutorial();
-    QVERIFY(wizard.isNull());
-    QVERIFY(visiblePages(*window).isEmpty());
-    A::actions(*window).showTutorialAction->trigger();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(window->findChildren<TutorialPage*>().size(), 6);
-}
+    void showTutorialWhileOneRunsDoesNothing()
+    {
+        auto window = makeWindow();
+        A::actions(*window).showTutorialAction->trigger();
+        QPointer<TutorialWizard> wizard = A::wizard(*window);
+        QVERIFY(wizard);
+        const auto entries = wizard->pageEntries();
+        QCOMPARE(entries.size(), 6);
+        QCOMPARE(entries.at(0).first, static_cast<QObject*>(A::actions(*window).openAction));
+        QCOMPARE(entries.at(1).first, static_cast<QObject*>(A::bar(*window)->blurStrengthCombo));
+        QCOMPARE(entries.at(5).first, static_cast<QObject*>(A::actions(*window).saveAsAction));
+        wizard->nextPage();
+        A::actions(*window).showTutorialAction->trigger();
+        QCOMPARE(A::wizard(*window), wizard.data());
+        QCOMPARE(wizard->currentIndex(), 1);
+        QCOMPARE(window->findChildren<TutorialPage*>().size(), 6);
+        QCOMPARE(visiblePages(*window).size(), 1);
 
-void TestTutorialHost::nextFollowsOpeningThroughTheDialog()
-{
-    auto window = makeWindow();
-    A::actions(*window).showTutorialAction->trigger();
-    TutorialWizard* wizard = A::wizard(*window);
-    TutorialPage* openPage = wizard->currentPage();
-    QVERIFY(qobject_cast<OpenFilePage*>(openPage));
-    QVERIFY(!openPage->nextButton->isEnabled());
+        // Ending deletes the wizard; a new tutorial replaces the old pages.
+        wizard->finishTutorial();
+        QVERIFY(wizard.isNull());
+        QVERIFY(visiblePages(*window).isEmpty());
+        A::actions(*window).showTutorialAction->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(window->findChildren<TutorialPage*>().size(), 6);
+    }
 
-    answerFileDialog(picture);
-    A::actions(*window).openAction->trigger();
-    QCOMPARE(A::state(*window), WorkState::ImageLoaded);
-    QVERIFY(openPage->nextButton->isEnabled());
+    void nextFollowsOpeningThroughTheDialog()
+    {
+        auto window = makeWindow();
+        A::actions(*window).showTutorialAction->trigger();
+        TutorialWizard* wizard = A::wizard(*window);
+        TutorialPage* openPage = wizard->currentPage();
+        QVERIFY(qobject_cast<OpenFilePage*>(openPage));
+        QVERIFY(!openPage->nextButton->isEnabled());
 
-    answerFileDialog(notAPicture);
-    A::actions(*window).openAction->trigger();
-    QVERIFY(!openPage->nextButton->isEnabled());
-    // The picture opened before is still the one on show.
-    QCOMPARE(A::state(*window), WorkState::ImageLoaded);
-    QCOMPARE(A::input(*window).size(), QSize(96, 96));
+        answerFileDialog(picture);
+        A::actions(*window).openAction->trigger();
+        QCOMPARE(A::state(*window), WorkState::ImageLoaded);
+        QVERIFY(openPage->nextButton->isEnabled());
 
-    answerFileDialog(picture);
-    A::actions(*window).openAction->trigger();
-    QVERIFY(openPage->nextButton->isEnabled());
+        answerFileDialog(notAPicture);
+        A::actions(*window).openAction->trigger();
+        QVERIFY(!openPage->nextButton->isEnabled());
+        // The picture opened before is still the one on show.
+        QCOMPARE(A::state(*window), WorkState::ImageLoaded);
+        QCOMPARE(A::input(*window).size(), QSize(96, 96));
 
-    // After the tutorial the controls follow the loaded state again.
-    wizard->finishTutorial();
-    QVERIFY(!A::tutorialRunning(*window));
-    auto& a = A::actions(*window);
-    QVERIFY(a.openAction->isEnabled() && a.saveAction->isEnabled() && a.zoomInAction->isEnabled());
-    QVERIFY(!a.undoAction->isEnabled());
-    QVERIFY(A::bar(*window)->blurStrengthCombo->isEnabled());
-}
+        answerFileDialog(picture);
+        A::actions(*window).openAction->trigger();
+        QVERIFY(openPage->nextButton->isEnabled());
 
-void TestTutorialHost::nextFollowsTheRunAndBackUndoes()
-{
-    auto window = makeWindow();
-    answerFileDialog(picture);
-    A::actions(*window).openAction->trigger();
-    QCOMPARE(A::state(*window), WorkState::ImageLoaded);
+        // After the tutorial the controls follow the loaded state again.
+        wizard->finishTutorial();
+        QVERIFY(!A::tutorialRunning(*window));
+        auto& a = A::actions(*window);
+        QVERIFY(a.openAction->isEnabled() && a.saveAction->isEnabled() && a.zoomInAction->isEnabled());
+        QVERIFY(!a.undoAction->isEnabled());
+        QVERIFY(A::bar(*window)->blurStrengthCombo->isEnabled());
+    }
 
-    A::actions(*window).showTutorialAction->trigger();
-    TutorialWizard* wizard = A::wizard(*window);
-    QVERIFY(wizard->currentPage()->nextButton->isEnabled());   // a picture is open
-    for (int i = 0; i < 4; ++i)
+    void nextFollowsTheRunAndBackUndoes()
+    {
+        auto window = makeWindow();
+        answerFileDialog(picture);
+        A::actions(*window).openAction->trigger();
+        QCOMPARE(A::state(*window), WorkState::ImageLoaded);
+
+        A::actions(*window).showTutorialAction->trigger();
+        TutorialWizard* wizard = A::wizard(*window);
+        QVERIFY(wizard->currentPage()->nextButton->isEnabled());   // a picture is open
+        for (int i = 0; i < 4; ++i)
+            wizard->currentPage()->nextButton->click();
+        auto* startPage = qobject_cast<StartUpPage*>(wizard->currentPage());
+        QVERIFY(startPage);
+        QVERIFY(!startPage->nextButton->isEnabled());
+        QWidget* startButton = A::toolBar(*window)->widgetForAction(A::actions(*window).startAction);
+        QVERIFY(startButton->isEnabled());
+
+        A::actions(*window).startAction->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(A::state(*window), WorkState::ResultShown, 60000);
+        QVERIFY(startPage->nextButton->isEnabled());
+        const QImage before = A::input(*window), after = A::result(*window);
+        QCOMPARE(after.size(), before.size());
+
+        // Back on the Start page first swaps the result and the unprocessed picture.
+        startPage->backButton->click();
+        QVERIFY(qobject_cast<DeringPage*>(wizard->currentPage()));
+        QCOMPARE(A::result(*window), before);
+        QCOMPARE(A::input(*window), after);
         wizard->currentPage()->nextButton->click();
-    auto* startPage = qobject_cast<StartUpPage*>(wizard->currentPage());
-    QVERIFY(startPage);
-    QVERIFY(!startPage->nextButton->isEnabled());
-    QWidget* startButton = A::toolBar(*window)->widgetForAction(A::actions(*window).startAction);
-    QVERIFY(startButton->isEnabled());
+        startPage->backButton->click();
+        QCOMPARE(A::result(*window), after);
+    }
 
-    A::actions(*window).startAction->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(A::state(*window), WorkState::ResultShown, 60000);
-    QVERIFY(startPage->nextButton->isEnabled());
-    const QImage before = A::input(*window), after = A::result(*window);
-    QCOMPARE(after.size(), before.size());
+    void shortcutTextNamesTheBoundZoomKeys()
+    {
+        auto window = makeWindow();
+        const QStringList lines = shortcutKeysText.split(QStringLiteral("<br/>"));
+        QCOMPARE(lines.size(), 8);
+        const auto keys = [](QAction* action) {
+            return action->shortcut().toString(QKeySequence::PortableText);
+        };
+        QCOMPARE(lines[3], QStringLiteral("Zoom in: ") + keys(A::actions(*window).zoomInAction));
+        QCOMPARE(lines[4], QStringLiteral("Zoom out: ") + keys(A::actions(*window).zoomOutAction));
+    }
+private:
 
-    // Back on the Start page first swaps the result and the unprocessed picture.
-    startPage->backButton->click();
-    QVERIFY(qobject_cast<DeringPage*>(wizard->currentPage()));
-    QCOMPARE(A::result(*window), before);
-    QCOMPARE(A::input(*window), after);
-    wizard->currentPage()->nextButton->click();
-    startPage->backButton->click();
-    QCOMPARE(A::result(*window), after);
-}
-
-void TestTutorialHost::shortcutTextNamesTheBoundZoomKeys()
-{
-    auto window = makeWindow();
-    const QStringList lines = shortcutKeysText.split(QStringLiteral("<br/>"));
-    QCOMPARE(lines.size(), 8);
-    const auto keys = [](QAction* action) {
-        return action->shortcut().toString(QKeySequence::PortableText);
-    };
-    QCOMPARE(lines[3], QStringLiteral("Zoom in: ") + keys(A::actions(*window).zoomInAction));
-    QCOMPARE(lines[4], QStringLiteral("Zoom out: ") + keys(A::actions(*window).zoomOutAction));
-}
+    QTemporaryDir settingsDir;
+    QTemporaryDir files;
+    QString picture;
+    QString notAPicture;
+};
 
 QTEST_MAIN(TestTutorialHost)
 #include "test_tutorial_host.moc"

@@ -86,218 +86,205 @@ class TestTutorialWizard : public QObject
 
 private slots:
     void initTestCase() { previousHandler = qInstallMessageHandler(recordDebug); }
-    void init();
-    void cleanup() { delete host; }
-    void navigationMovesPageAndHighlight();
-    void finishClosesUnhighlightsAndEmitsOnce();
-    void startUpPageBackUndoesFirst();
-    void actionWithoutButtonIsNeitherEnabledNorMarked();
-    void moveToMovesHiddenPagesToo();
-    void blurStrengthShowsFourPicturesIn170Squares();
-    void lastPageFinishStaysForGood();
-    void shortcutBoxShowsEightSelectableLines();
-    void okClosesTheModalBox();
-    void dragFollowsTheLeftButtonAnchor();
+    // The six pages as the main window arranges them; the combo box stands for
+    // all three parameter-bar targets.
+    void init()
+    {
+        eventLog.clear();
+        host = new Host;
+        host->show();
+        wizard = new TutorialWizard(host->toolBar, host);
+        pages = {new OpenFilePage(host), new BlurStrengthPage(host), new DenoisePage(host),
+                 new DeringPage(host),   new StartUpPage(host),      new SavePage(host)};
+        const QList<QObject*> targets = {host->openAction, host->combo,       host->combo,
+                                         host->combo,      host->startAction, host->saveAsAction};
+        for (int i = 0; i < 6; ++i)
+            wizard->addPage(targets[i], pages[i]);
+        pages[0]->setFirstPage(true);
+        pages[5]->setLastPage(true);
+        wizard->start();
+    }
 
+    void cleanup() { delete host; }
+    void navigationMovesPageAndHighlight()
+    {
+        QVERIFY(pages[0]->isVisible() && !pages[1]->isVisible());
+        QVERIFY(!pages[0]->backButton->isVisible());
+        QVERIFY(host->button(host->openAction)->isEnabled());
+        QCOMPARE(host->button(host->openAction)->styleSheet(), redBorder);
+
+        // Back on the first page only logs (the button is hidden, but wired).
+        pages[0]->backButton->click();
+        QCOMPARE(eventLog, QStringList{QStringLiteral("previous")});
+        QCOMPARE(wizard->currentIndex(), 0);
+        QVERIFY(pages[0]->isVisible());
+
+        pages[0]->nextButton->click();
+        QVERIFY(!pages[0]->isVisible() && pages[1]->isVisible());
+        QVERIFY(!host->button(host->openAction)->isEnabled());
+        QCOMPARE(host->button(host->openAction)->styleSheet(), QString());
+        QVERIFY(host->combo->isEnabled());
+        QCOMPARE(host->combo->styleSheet(), redBorder);
+        QVERIFY(pages[1]->backButton->x() < pages[1]->nextButton->x());
+
+        pages[1]->backButton->click();
+        QVERIFY(pages[0]->isVisible() && !pages[1]->isVisible());
+        QVERIFY(!host->combo->isEnabled());
+        QCOMPARE(host->combo->styleSheet(), QString());
+    }
+
+    void finishClosesUnhighlightsAndEmitsOnce()
+    {
+        QSignalSpy finished(wizard, SIGNAL(finished()));
+        QPointer<TutorialWizard> guard(wizard);
+        // Like the main window, the receiver deletes the wizard during the emission.
+        connect(wizard, &TutorialWizard::finished, host, [&] { delete guard.data(); });
+        for (int i = 0; i < 5; ++i)
+            pages[i]->nextButton->click();
+        QWidget* saveAs = host->button(host->saveAsAction);
+        QCOMPARE(saveAs->styleSheet(), redBorder);
+        QCOMPARE(finished.count(), 0);
+
+        pages[5]->nextButton->click();
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(guard.isNull());
+        QVERIFY(!saveAs->isEnabled());
+        QCOMPARE(saveAs->styleSheet(), QString());
+        for (TutorialPage* page : pages) {   // the pages stay, closed, with the host
+            QVERIFY(!page->isVisible());
+            QCOMPARE(page->parent(), host);
+        }
+    }
+
+    void startUpPageBackUndoesFirst()
+    {
+        for (int i = 0; i < 4; ++i)
+            pages[i]->nextButton->click();
+        eventLog.clear();
+        pages[4]->backButton->click();
+        QCOMPARE(eventLog, (QStringList{QStringLiteral("undo"), QStringLiteral("previous")}));
+        QCOMPARE(wizard->currentIndex(), 3);
+        pages[3]->backButton->click();   // other pages do not undo
+        QCOMPARE(eventLog.count(QStringLiteral("undo")), 1);
+    }
+
+    void actionWithoutButtonIsNeitherEnabledNorMarked()
+    {
+        auto* offBar = new QAction(QStringLiteral("Not on the tool bar"), host);
+        offBar->setEnabled(false);
+        auto* page = new TutorialPage(host);
+        TutorialWizard other(host->toolBar);
+        other.addPage(offBar, page);
+        other.start();
+        QVERIFY(page->isVisible());
+        QVERIFY(!offBar->isEnabled());
+        other.finishTutorial();
+        QVERIFY(!page->isVisible());
+    }
+
+    void moveToMovesHiddenPagesToo()
+    {
+        pages[0]->nextButton->click();
+        pages[1]->nextButton->click();   // page 3 on show
+        wizard->moveTo(140, 165);
+        for (TutorialPage* page : pages)
+            QCOMPARE(page->pos(), QPoint(140, 165));
+    }
+
+    void blurStrengthShowsFourPicturesIn170Squares()
+    {
+        pages[0]->nextButton->click();
+        QList<ImageWithCaption*> shown = pages[1]->findChildren<ImageWithCaption*>();
+        std::sort(shown.begin(), shown.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
+        const QStringList captions = {"Clear picture", "Small blurriness", "Medium blurriness", "Large blurriness"};
+        QCOMPARE(shown.size(), 4);
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(QString(shown[i]->captionText()), captions[i]);
+            QCOMPARE(shown[i]->picture().size(), QSize(170, 170));
+        }
+        // The blurred pictures really differ from the clear one.
+        QVERIFY(shown[0]->picture().toImage() != shown[1]->picture().toImage());
+        // Both "After" pictures are the same processed result.
+        const QList<ImageWithCaption*> denoise = pages[2]->findChildren<ImageWithCaption*>();
+        const QList<ImageWithCaption*> dering = pages[3]->findChildren<ImageWithCaption*>();
+        QCOMPARE(denoise.size(), 2);
+        QCOMPARE(dering.size(), 2);
+        QVERIFY(!denoise[1]->picture().isNull());
+        QCOMPARE(denoise[1]->picture().toImage(), dering[1]->picture().toImage());
+    }
+
+    void lastPageFinishStaysForGood()
+    {
+        QCOMPARE(pages[4]->nextButton->text(), QStringLiteral(" &Next > "));
+        pages[4]->setLastPage(false);
+        QCOMPARE(pages[4]->nextButton->text(), QStringLiteral(" &Next > "));
+        pages[5]->setLastPage(false);
+        QCOMPARE(pages[5]->nextButton->text(), QStringLiteral(" Finish "));
+    }
+
+    // The About and Shortcut keys message box: its label, its button and its drag.
+    void shortcutBoxShowsEightSelectableLines()
+    {
+        CustomMessageBox box(shortcutKeysText);
+        auto* label = box.findChild<QLabel*>();
+        QVERIFY(label);
+        QCOMPARE(int(label->textInteractionFlags()), 13);   // selectable, links by mouse and keyboard
+        QCOMPARE(label->textFormat(), Qt::RichText);
+        QVERIFY(label->openExternalLinks());
+        // The zoom lines name the keys the actions are bound to.
+        const QStringList expected = {
+            "Open file: Ctrl + O", "Save file: Ctrl + S", "Close file: Ctrl + W", "Zoom in: Ctrl+[",
+            "Zoom out: Ctrl+]",    "Run: Ctrl + R",       "Undo: Ctrl + Z",       "Quit program: Ctrl + Q",
+        };
+        QCOMPARE(label->text().split(QStringLiteral("<br/>")), expected);
+        QVERIFY(box.windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY(box.styleSheet().contains(QStringLiteral("QPushButton:disabled")));
+    }
+
+    void okClosesTheModalBox()
+    {
+        CustomMessageBox box(QStringLiteral("text"));
+        auto* ok = box.findChild<QPushButton*>();
+        QCOMPARE(ok->text(), QStringLiteral(" &OK "));
+        QTimer::singleShot(0, ok, &QPushButton::click);
+        QCOMPARE(box.exec(), int(QDialog::Accepted));
+        QVERIFY(!box.isVisible());
+    }
+
+    void dragFollowsTheLeftButtonAnchor()
+    {
+        CustomMessageBox box(QStringLiteral("text"));
+        box.move(100, 100);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const QPoint start = box.pos();
+
+        // A left press on the top-left pixel is no anchor.
+        sendMouse(&box, QEvent::MouseButtonPress, QPoint(0, 0), Qt::LeftButton);
+        sendMouse(&box, QEvent::MouseMove, QPoint(30, 40));
+        QCOMPARE(box.pos(), start);
+        sendMouse(&box, QEvent::MouseButtonRelease, QPoint(30, 40), Qt::LeftButton);
+
+        // A right press records nothing.
+        sendMouse(&box, QEvent::MouseButtonPress, QPoint(10, 10), Qt::RightButton);
+        sendMouse(&box, QEvent::MouseMove, QPoint(30, 40));
+        QCOMPARE(box.pos(), start);
+
+        // A left press anchors; the box follows by the offset from the anchor.
+        sendMouse(&box, QEvent::MouseButtonPress, QPoint(10, 10), Qt::LeftButton);
+        sendMouse(&box, QEvent::MouseMove, QPoint(30, 25));
+        QCOMPARE(box.pos(), start + QPoint(20, 15));
+
+        // Any release clears the anchor.
+        sendMouse(&box, QEvent::MouseButtonRelease, QPoint(30, 25), Qt::RightButton);
+        sendMouse(&box, QEvent::MouseMove, QPoint(50, 50));
+        QCOMPARE(box.pos(), start + QPoint(20, 15));
+    }
 private:
     Host* host = nullptr;
     TutorialWizard* wizard = nullptr;
     QList<TutorialPage*> pages;
 };
-
-// The six pages as the main window arranges them; the combo box stands for
-// all three parameter-bar targets.
-void TestTutorialWizard::init()
-{
-    eventLog.clear();
-    host = new Host;
-    host->show();
-    wizard = new TutorialWizard(host->toolBar, host);
-    pages = {new OpenFilePage(host), new BlurStrengthPage(host), new DenoisePage(host),
-             new DeringPage(host),   new StartUpPage(host),      new SavePage(host)};
-    const QList<QObject*> targets = {host->openAction, host->combo,       host->combo,
-                                     host->combo,      host->startAction, host->saveAsAction};
-    for (int i = 0; i < 6; ++i)
-        wizard->addPage(targets[i], pages[i]);
-    pages[0]->setFirstPage(true);
-    pages[5]->setLastPage(true);
-    wizard->start();
-}
-
-void TestTutorialWizard::navigationMovesPageAndHighlight()
-{
-    QVERIFY(pages[0]->isVisible() && !pages[1]->isVisible());
-    QVERIFY(!pages[0]->backButton->isVisible());
-    QVERIFY(host->button(host->openAction)->isEnabled());
-    QCOMPARE(host->button(host->openAction)->styleSheet(), redBorder);
-
-    // Back on the first page only logs (the button is hidden, but wired).
-    pages[0]->backButton->click();
-    QCOMPARE(eventLog, QStringList{QStringLiteral("previous")});
-    QCOMPARE(wizard->currentIndex(), 0);
-    QVERIFY(pages[0]->isVisible());
-
-    pages[0]->nextButton->click();
-    QVERIFY(!pages[0]->isVisible() && pages[1]->isVisible());
-    QVERIFY(!host->button(host->openAction)->isEnabled());
-    QCOMPARE(host->button(host->openAction)->styleSheet(), QString());
-    QVERIFY(host->combo->isEnabled());
-    QCOMPARE(host->combo->styleSheet(), redBorder);
-    QVERIFY(pages[1]->backButton->x() < pages[1]->nextButton->x());
-
-    pages[1]->backButton->click();
-    QVERIFY(pages[0]->isVisible() && !pages[1]->isVisible());
-    QVERIFY(!host->combo->isEnabled());
-    QCOMPARE(host->combo->styleSheet(), QString());
-}
-
-void TestTutorialWizard::finishClosesUnhighlightsAndEmitsOnce()
-{
-    QSignalSpy finished(wizard, SIGNAL(finished()));
-    QPointer<TutorialWizard> guard(wizard);
-    // Like the main window, the receiver deletes the wizard during the emission.
-    connect(wizard, &TutorialWizard::finished, host, [&] { delete guard.data(); });
-    for (int i = 0; i < 5; ++i)
-        pages[i]->nextButton->click();
-    QWidget* saveAs = host->button(host->saveAsAction);
-    QCOMPARE(saveAs->styleSheet(), redBorder);
-    QCOMPARE(finished.count(), 0);
-
-    pages[5]->nextButton->click();
-    QCOMPARE(finished.count(), 1);
-    QVERIFY(guard.isNull());
-    QVERIFY(!saveAs->isEnabled());
-    QCOMPARE(saveAs->styleSheet(), QString());
-    for (TutorialPage* page : pages) {   // the pages stay, closed, with the host
-        QVERIFY(!page->isVisible());
-        QCOMPARE(page->parent(), host);
-    }
-}
-
-void TestTutorialWizard::startUpPageBackUndoesFirst()
-{
-    for (int i = 0; i < 4; ++i)
-        pages[i]->nextButton->click();
-    eventLog.clear();
-    pages[4]->backButton->click();
-    QCOMPARE(eventLog, (QStringList{QStringLiteral("undo"), QStringLiteral("previous")}));
-    QCOMPARE(wizard->currentIndex(), 3);
-    pages[3]->backButton->click();   // other pages do not undo
-    QCOMPARE(eventLog.count(QStringLiteral("undo")), 1);
-}
-
-void TestTutorialWizard::actionWithoutButtonIsNeitherEnabledNorMarked()
-{
-    auto* offBar = new QAction(QStringLiteral("Not on the tool bar"), host);
-    offBar->setEnabled(false);
-    auto* page = new TutorialPage(host);
-    TutorialWizard other(host->toolBar);
-    other.addPage(offBar, page);
-    other.start();
-    QVERIFY(page->isVisible());
-    QVERIFY(!offBar->isEnabled());
-    other.finishTutorial();
-    QVERIFY(!page->isVisible());
-}
-
-void TestTutorialWizard::moveToMovesHiddenPagesToo()
-{
-    pages[0]->nextButton->click();
-    pages[1]->nextButton->click();   // page 3 on show
-    wizard->moveTo(140, 165);
-    for (TutorialPage* page : pages)
-        QCOMPARE(page->pos(), QPoint(140, 165));
-}
-
-void TestTutorialWizard::blurStrengthShowsFourPicturesIn170Squares()
-{
-    pages[0]->nextButton->click();
-    QList<ImageWithCaption*> shown = pages[1]->findChildren<ImageWithCaption*>();
-    std::sort(shown.begin(), shown.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
-    const QStringList captions = {"Clear picture", "Small blurriness", "Medium blurriness", "Large blurriness"};
-    QCOMPARE(shown.size(), 4);
-    for (int i = 0; i < 4; ++i) {
-        QCOMPARE(QString(shown[i]->captionText()), captions[i]);
-        QCOMPARE(shown[i]->picture().size(), QSize(170, 170));
-    }
-    // The blurred pictures really differ from the clear one.
-    QVERIFY(shown[0]->picture().toImage() != shown[1]->picture().toImage());
-    // Both "After" pictures are the same processed result.
-    const QList<ImageWithCaption*> denoise = pages[2]->findChildren<ImageWithCaption*>();
-    const QList<ImageWithCaption*> dering = pages[3]->findChildren<ImageWithCaption*>();
-    QCOMPARE(denoise.size(), 2);
-    QCOMPARE(dering.size(), 2);
-    QVERIFY(!denoise[1]->picture().isNull());
-    QCOMPARE(denoise[1]->picture().toImage(), dering[1]->picture().toImage());
-}
-
-void TestTutorialWizard::lastPageFinishStaysForGood()
-{
-    QCOMPARE(pages[4]->nextButton->text(), QStringLiteral(" &Next > "));
-    pages[4]->setLastPage(false);
-    QCOMPARE(pages[4]->nextButton->text(), QStringLiteral(" &Next > "));
-    pages[5]->setLastPage(false);
-    QCOMPARE(pages[5]->nextButton->text(), QStringLiteral(" Finish "));
-}
-
-// The About and Shortcut keys message box: its label, its button and its drag.
-void TestTutorialWizard::shortcutBoxShowsEightSelectableLines()
-{
-    CustomMessageBox box(shortcutKeysText);
-    auto* label = box.findChild<QLabel*>();
-    QVERIFY(label);
-    QCOMPARE(int(label->textInteractionFlags()), 13);   // selectable, links by mouse and keyboard
-    QCOMPARE(label->textFormat(), Qt::RichText);
-    QVERIFY(label->openExternalLinks());
-    // The zoom lines name the keys the actions are bound to.
-    const QStringList expected = {
-        "Open file: Ctrl + O", "Save file: Ctrl + S", "Close file: Ctrl + W", "Zoom in: Ctrl+[",
-        "Zoom out: Ctrl+]",    "Run: Ctrl + R",       "Undo: Ctrl + Z",       "Quit program: Ctrl + Q",
-    };
-    QCOMPARE(label->text().split(QStringLiteral("<br/>")), expected);
-    QVERIFY(box.windowFlags() & Qt::FramelessWindowHint);
-    QVERIFY(box.styleSheet().contains(QStringLiteral("QPushButton:disabled")));
-}
-
-void TestTutorialWizard::okClosesTheModalBox()
-{
-    CustomMessageBox box(QStringLiteral("text"));
-    auto* ok = box.findChild<QPushButton*>();
-    QCOMPARE(ok->text(), QStringLiteral(" &OK "));
-    QTimer::singleShot(0, ok, &QPushButton::click);
-    QCOMPARE(box.exec(), int(QDialog::Accepted));
-    QVERIFY(!box.isVisible());
-}
-
-void TestTutorialWizard::dragFollowsTheLeftButtonAnchor()
-{
-    CustomMessageBox box(QStringLiteral("text"));
-    box.move(100, 100);
-    box.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&box));
-    const QPoint start = box.pos();
-
-    // A left press on the top-left pixel is no anchor.
-    sendMouse(&box, QEvent::MouseButtonPress, QPoint(0, 0), Qt::LeftButton);
-    sendMouse(&box, QEvent::MouseMove, QPoint(30, 40));
-    QCOMPARE(box.pos(), start);
-    sendMouse(&box, QEvent::MouseButtonRelease, QPoint(30, 40), Qt::LeftButton);
-
-    // A right press records nothing.
-    sendMouse(&box, QEvent::MouseButtonPress, QPoint(10, 10), Qt::RightButton);
-    sendMouse(&box, QEvent::MouseMove, QPoint(30, 40));
-    QCOMPARE(box.pos(), start);
-
-    // A left press anchors; the box follows by the offset from the anchor.
-    sendMouse(&box, QEvent::MouseButtonPress, QPoint(10, 10), Qt::LeftButton);
-    sendMouse(&box, QEvent::MouseMove, QPoint(30, 25));
-    QCOMPARE(box.pos(), start + QPoint(20, 15));
-
-    // Any release clears the anchor.
-    sendMouse(&box, QEvent::MouseButtonRelease, QPoint(30, 25), Qt::RightButton);
-    sendMouse(&box, QEvent::MouseMove, QPoint(50, 50));
-    QCOMPARE(box.pos(), start + QPoint(20, 15));
-}
 
 QTEST_MAIN(TestTutorialWizard)
 #include "test_tutorial_wizard.moc"

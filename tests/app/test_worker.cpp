@@ -31,152 +31,144 @@ class TestWorker : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init() { resetSettings(); }
-    void processorChoice_data();
-    void processorChoice();
-    void parametersReachTheWorker();
-    void oneRealRun();
-    void shutdownWaitsForRun();
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        QVERIFY(redirectSettings(dir));
+        QImage photo(testPhoto);
+        QVERIFY(!photo.isNull());
+        smallPicture = photo.copy(100, 80, 48, 40);
+    }
 
+    void init() { resetSettings(); }
+    void processorChoice_data()
+    {
+        QTest::addColumn<QString>("checked");
+        QTest::addColumn<int>("processor");
+        QTest::newRow("none") << "" << int(imgproc::Processor::Auto);
+        QTest::newRow("auto") << "a" << int(imgproc::Processor::Auto);
+        QTest::newRow("cpu") << "c" << int(imgproc::Processor::Cpu);
+        QTest::newRow("gpu") << "g" << int(imgproc::Processor::Gpu);
+        QTest::newRow("gpu wins over cpu") << "cg" << int(imgproc::Processor::Gpu);
+    }
+
+    void processorChoice()
+    {
+        QFETCH(QString, checked);
+        QFETCH(int, processor);
+        Clarnex w;
+        auto& a = Access::actions(w);
+        a.processorGroup->setExclusive(false);
+        a.autoAction->setChecked(checked.contains('a'));
+        a.cpuAction->setChecked(checked.contains('c'));
+        a.gpuAction->setChecked(checked.contains('g'));
+
+        Access::input(w) = smallPicture;
+        Access::setState(w, WorkState::ImageLoaded);
+        a.startAction->trigger();
+        QVERIFY(Access::worker(w));
+        QCOMPARE(int(Access::worker(w)->processorChoice()), processor);
+        QVERIFY(waitForFinish(w));
+    }
+
+    void parametersReachTheWorker()
+    {
+        Clarnex w;
+        ParameterBar* bar = Access::bar(w);
+        bar->blurStrengthCombo->setCurrentIndex(4);
+        bar->heightSpin->setValue(9);
+        bar->widthSpin->setValue(11);
+        bar->blurStrengthCombo->setCurrentIndex(0);
+        bar->deringCheck->setChecked(false);
+        bar->denoiseCheck->setChecked(true);
+        Access::actions(w).highAction->trigger();
+
+        Access::input(w) = smallPicture;
+        Access::setState(w, WorkState::ImageLoaded);
+        Access::actions(w).startAction->trigger();
+        DeblurWorker* worker = Access::worker(w);
+        QVERIFY(worker);
+        // "Auto" still hands over what the size boxes hold.
+        QVERIFY(worker->estimatesKernelSize());
+        QCOMPARE(worker->heightOfKernel(), 9);
+        QCOMPARE(worker->widthOfKernel(), 11);
+        QCOMPARE(worker->qualityLevel(), 3u);
+        QVERIFY(!worker->reducesRinging());
+        QVERIFY(worker->reducesNoise());
+        QCOMPARE(worker->inputImage().width, 48);
+        QCOMPARE(worker->inputImage().height, 40);
+        QVERIFY(waitForFinish(w));
+
+        // A preset hands over its size and no estimation.
+        bar->blurStrengthCombo->setCurrentIndex(1);
+        bar->denoiseCheck->setChecked(false);
+        Access::actions(w).lowAction->trigger();
+        Access::actions(w).startAction->trigger();
+        QVERIFY(!Access::worker(w)->estimatesKernelSize());
+        QCOMPARE(Access::worker(w)->heightOfKernel(), 19);
+        QVERIFY(waitForFinish(w));
+    }
+
+    void oneRealRun()
+    {
+        QTemporaryDir work;
+        // A crop keeps the run short; the photograph holds real motion blur.
+        const QString file = work.filePath("clock.png");
+        QVERIFY(QImage(testPhoto).copy(100, 75, 200, 150).save(file));
+
+        Clarnex w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.openFile(QUrl(file)));
+        Access::bar(w)->deringCheck->setChecked(false);  // keeps the run short
+        auto& a = Access::actions(w);
+        a.zoomInAction->trigger();
+        const double zoom = Access::view(w)->currentScale();
+
+        a.startAction->trigger();
+        QCOMPARE(Access::state(w), WorkState::Running);
+        QCOMPARE(Access::statusText(w), QString("Running..."));
+        QVERIFY(!Access::progressBar(w)->isHidden());
+        for (QAction* off : {a.startAction, a.openAction, a.saveAction, a.saveAsAction, a.closeFileAction, a.undoAction})
+            QVERIFY(!off->isEnabled());
+        QVERIFY(!Access::view(w)->acceptDrops());
+        QVERIFY(!w.openFile(QUrl(file)));  // one run at a time
+
+        QVERIFY(waitForFinish(w));
+        QCOMPARE(Access::state(w), WorkState::ResultShown);
+        QVERIFY(Access::progressBar(w)->isHidden());
+        QCOMPARE(Access::progress(w), 0);
+        QVERIFY(a.undoAction->isEnabled());
+        QVERIFY(!Access::worker(w));
+        QTRY_VERIFY(w.findChildren<QThread*>().isEmpty());
+
+        const QImage& input = Access::input(w);
+        const QImage& result = Access::result(w);
+        QCOMPARE(result.size(), input.size());
+        QVERIFY(result != input.convertToFormat(result.format()));
+        // The result is shown at the zoom chosen before the run.
+        QCOMPARE(Access::view(w)->currentScale(), zoom);
+    }
+
+    void shutdownWaitsForRun()
+    {
+        QPointer<QThread> thread;
+        {
+            Clarnex w;
+            Access::input(w) = smallPicture;
+            Access::setState(w, WorkState::ImageLoaded);
+            Access::actions(w).startAction->trigger();
+            QCOMPARE(w.findChildren<QThread*>().size(), 1);
+            thread = w.findChildren<QThread*>().first();
+            QVERIFY(thread->isRunning());
+        }
+        // The window waited for the run and took its thread with it.
+        QVERIFY(thread.isNull());
+    }
 private:
     QTemporaryDir dir;
     QImage smallPicture;
 };
-
-void TestWorker::initTestCase()
-{
-    QVERIFY(dir.isValid());
-    QVERIFY(redirectSettings(dir));
-    QImage photo(testPhoto);
-    QVERIFY(!photo.isNull());
-    smallPicture = photo.copy(100, 80, 48, 40);
-}
-
-void TestWorker::processorChoice_data()
-{
-    QTest::addColumn<QString>("checked");
-    QTest::addColumn<int>("processor");
-    QTest::newRow("none") << "" << int(imgproc::Processor::Auto);
-    QTest::newRow("auto") << "a" << int(imgproc::Processor::Auto);
-    QTest::newRow("cpu") << "c" << int(imgproc::Processor::Cpu);
-    QTest::newRow("gpu") << "g" << int(imgproc::Processor::Gpu);
-    QTest::newRow("gpu wins over cpu") << "cg" << int(imgproc::Processor::Gpu);
-}
-
-void TestWorker::processorChoice()
-{
-    QFETCH(QString, checked);
-    QFETCH(int, processor);
-    Clarnex w;
-    auto& a = Access::actions(w);
-    a.processorGroup->setExclusive(false);
-    a.autoAction->setChecked(checked.contains('a'));
-    a.cpuAction->setChecked(checked.contains('c'));
-    a.gpuAction->setChecked(checked.contains('g'));
-
-    Access::input(w) = smallPicture;
-    Access::setState(w, WorkState::ImageLoaded);
-    a.startAction->trigger();
-    QVERIFY(Access::worker(w));
-    QCOMPARE(int(Access::worker(w)->processorChoice()), processor);
-    QVERIFY(waitForFinish(w));
-}
-
-void TestWorker::parametersReachTheWorker()
-{
-    Clarnex w;
-    ParameterBar* bar = Access::bar(w);
-    bar->blurStrengthCombo->setCurrentIndex(4);
-    bar->heightSpin->setValue(9);
-    bar->widthSpin->setValue(11);
-    bar->blurStrengthCombo->setCurrentIndex(0);
-    bar->deringCheck->setChecked(false);
-    bar->denoiseCheck->setChecked(true);
-    Access::actions(w).highAction->trigger();
-
-    Access::input(w) = smallPicture;
-    Access::setState(w, WorkState::ImageLoaded);
-    Access::actions(w).startAction->trigger();
-    DeblurWorker* worker = Access::worker(w);
-    QVERIFY(worker);
-    // "Auto" still hands over what the size boxes hold.
-    QVERIFY(worker->estimatesKernelSize());
-    QCOMPARE(worker->heightOfKernel(), 9);
-    QCOMPARE(worker->widthOfKernel(), 11);
-    QCOMPARE(worker->qualityLevel(), 3u);
-    QVERIFY(!worker->reducesRinging());
-    QVERIFY(worker->reducesNoise());
-    QCOMPARE(worker->inputImage().width, 48);
-    QCOMPARE(worker->inputImage().height, 40);
-    QVERIFY(waitForFinish(w));
-
-    // A preset hands over its size and no estimation.
-    bar->blurStrengthCombo->setCurrentIndex(1);
-    bar->denoiseCheck->setChecked(false);
-    Access::actions(w).lowAction->trigger();
-    Access::actions(w).startAction->trigger();
-    QVERIFY(!Access::worker(w)->estimatesKernelSize());
-    QCOMPARE(Access::worker(w)->heightOfKernel(), 19);
-    QVERIFY(waitForFinish(w));
-}
-
-void TestWorker::oneRealRun()
-{
-    QTemporaryDir work;
-    // A crop keeps the run short; the photograph holds real motion blur.
-    const QString file = work.filePath("clock.png");
-    QVERIFY(QImage(testPhoto).copy(100, 75, 200, 150).save(file));
-
-    Clarnex w;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QVERIFY(w.openFile(QUrl(file)));
-    Access::bar(w)->deringCheck->setChecked(false);  // keeps the run short
-    auto& a = Access::actions(w);
-    a.zoomInAction->trigger();
-    const double zoom = Access::view(w)->currentScale();
-
-    a.startAction->trigger();
-    QCOMPARE(Access::state(w), WorkState::Running);
-    QCOMPARE(Access::statusText(w), QString("Running..."));
-    QVERIFY(!Access::progressBar(w)->isHidden());
-    for (QAction* off : {a.startAction, a.openAction, a.saveAction, a.saveAsAction, a.closeFileAction, a.undoAction})
-        QVERIFY(!off->isEnabled());
-    QVERIFY(!Access::view(w)->acceptDrops());
-    QVERIFY(!w.openFile(QUrl(file)));  // one run at a time
-
-    QVERIFY(waitForFinish(w));
-    QCOMPARE(Access::state(w), WorkState::ResultShown);
-    QVERIFY(Access::progressBar(w)->isHidden());
-    QCOMPARE(Access::progress(w), 0);
-    QVERIFY(a.undoAction->isEnabled());
-    QVERIFY(!Access::worker(w));
-    QTRY_VERIFY(w.findChildren<QThread*>().isEmpty());
-
-    const QImage& input = Access::input(w);
-    const QImage& result = Access::result(w);
-    QCOMPARE(result.size(), input.size());
-    QVERIFY(result != input.convertToFormat(result.format()));
-    // The result is shown at the zoom chosen before the run.
-    QCOMPARE(Access::view(w)->currentScale(), zoom);
-}
-
-void TestWorker::shutdownWaitsForRun()
-{
-    QPointer<QThread> thread;
-    {
-        Clarnex w;
-        Access::input(w) = smallPicture;
-        Access::setState(w, WorkState::ImageLoaded);
-        Access::actions(w).startAction->trigger();
-        QCOMPARE(w.findChildren<QThread*>().size(), 1);
-        thread = w.findChildren<QThread*>().first();
-        QVERIFY(thread->isRunning());
-    }
-    // The window waited for the run and took its thread with it.
-    QVERIFY(thread.isNull());
-}
 
 QTEST_MAIN(TestWorker)
 #include "test_worker.moc"
