@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -127,8 +128,11 @@ double meanAbsDiff(const imgproc::Image& a, const imgproc::Image& b) {
 
 double maxAbsDiff(const imgproc::Image& a, const imgproc::Image& b) {
     double worst = 0;
-    for (size_t i = 0; i < a.size(); ++i)
-        worst = std::max(worst, std::fabs(static_cast<double>(a.data[i]) - b.data[i]));
+    for (size_t i = 0; i < a.size(); ++i) {
+        const double d = std::fabs(static_cast<double>(a.data[i]) - b.data[i]);
+        if (std::isnan(d)) return std::numeric_limits<double>::infinity();  // NaN never compares equal
+        worst = std::max(worst, d);
+    }
     return worst;
 }
 
