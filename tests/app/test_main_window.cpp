@@ -546,6 +546,7 @@ private slots:
         QTest::mouseRelease(&w, Qt::LeftButton, Qt::NoModifier, QPoint(17, 13));
         QVERIFY(pagesAt(w.geometry().topLeft() + QPoint(40, 65)));
     }
+
 private:
     QTemporaryDir settingsDir;
     QTemporaryDir workDir;

@@ -236,6 +236,7 @@ private slots:
             QCOMPARE(bar.heightSpin->value(), qBound(3, typed, 351));
         }
     }
+
 private:
     QTemporaryDir dir;
 };

@@ -212,6 +212,7 @@ private slots:
         QCOMPARE(lines[3], QStringLiteral("Zoom in: ") + keys(A::actions(*window).zoomInAction));
         QCOMPARE(lines[4], QStringLiteral("Zoom out: ") + keys(A::actions(*window).zoomOutAction));
     }
+
 private:
 
     QTemporaryDir settingsDir;

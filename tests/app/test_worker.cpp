@@ -165,6 +165,7 @@ private slots:
         // The window waited for the run and took its thread with it.
         QVERIFY(thread.isNull());
     }
+
 private:
     QTemporaryDir dir;
     QImage smallPicture;
