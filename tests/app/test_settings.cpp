@@ -18,6 +18,14 @@ QVariant stored(const QString& key)
     return store.value(key);
 }
 
+// The stored values of the given keys, read as integers.
+QList<int> storedInts(const QStringList& keys)
+{
+    QList<int> values;
+    for (const QString& key : keys) values << stored(key).toInt();
+    return values;
+}
+
 // Empties the store completely (no first-start flag either).
 void clearSettings()
 {
@@ -45,15 +53,13 @@ private slots:
         {
             Clarnex w;
             auto& a = Access::actions(w);
-            QVERIFY(a.autoAction->isChecked());
-            QVERIFY(a.lowAction->isChecked());
+            QVERIFY(a.autoAction->isChecked() && a.lowAction->isChecked());
             QCOMPARE(Access::quality(w), 1u);
             ParameterBar* bar = Access::bar(w);
             QCOMPARE(bar->blurStrengthCombo->currentIndex(), 0);
             QVERIFY(bar->heightSpin->isHidden());
             QVERIFY(bar->widthLabel->isHidden());
-            QCOMPARE(bar->heightSpin->value(), 3);
-            QCOMPARE(bar->widthSpin->value(), 3);
+            QCOMPARE(QSize(bar->heightSpin->value(), bar->widthSpin->value()), QSize(3, 3));
             QVERIFY(bar->deringCheck->isChecked());
             QVERIFY(!bar->denoiseCheck->isChecked());
             QVERIFY(Access::isFirst(w));
@@ -64,48 +70,35 @@ private slots:
         QVERIFY(!Access::isFirst(again));
     }
 
-    void processorCodes_data()
+    void choiceCodes_data()
     {
-        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("processorCode");
         QTest::addColumn<int>("checked");  // 0 Auto, 1 CPU, 2 GPU
-        QTest::newRow("auto") << 0 << 0;
-        QTest::newRow("cpu") << 1 << 1;
-        QTest::newRow("gpu") << 2 << 2;
-        QTest::newRow("unknown") << 7 << 0;
+        QTest::addColumn<int>("qualityCode");
+        QTest::addColumn<int>("quality");
+        QTest::newRow("auto, low") << 0 << 0 << 1 << 1;
+        QTest::newRow("cpu, medium") << 1 << 1 << 2 << 2;
+        QTest::newRow("gpu, high") << 2 << 2 << 3 << 3;
+        QTest::newRow("unknown, zero") << 7 << 0 << 0 << 1;
+        QTest::newRow("unknown, five") << 7 << 0 << 5 << 1;
     }
 
-    void processorCodes()
+    void choiceCodes()
     {
-        QFETCH(int, code);
+        QFETCH(int, processorCode);
         QFETCH(int, checked);
-        resetSettings({{"processor", code}});
+        QFETCH(int, qualityCode);
+        QFETCH(int, quality);
+        resetSettings({{"processor", processorCode}, {"quality", qualityCode}});
         Clarnex w;
         auto& a = Access::actions(w);
         const QList<QAction*> choices = {a.autoAction, a.cpuAction, a.gpuAction};
-        for (int i = 0; i < 3; ++i) QCOMPARE(choices[i]->isChecked(), i == checked);
-    }
-
-    void qualityCodes_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<int>("quality");
-        QTest::newRow("low") << 1 << 1;
-        QTest::newRow("medium") << 2 << 2;
-        QTest::newRow("high") << 3 << 3;
-        QTest::newRow("zero") << 0 << 1;
-        QTest::newRow("five") << 5 << 1;
-    }
-
-    void qualityCodes()
-    {
-        QFETCH(int, code);
-        QFETCH(int, quality);
-        resetSettings({{"quality", code}});
-        Clarnex w;
-        auto& a = Access::actions(w);
-        QCOMPARE(Access::quality(w), unsigned(quality));
         const QList<QAction*> levels = {a.lowAction, a.mediumAction, a.highAction};
-        for (int i = 0; i < 3; ++i) QCOMPARE(levels[i]->isChecked(), i + 1 == quality);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(choices[i]->isChecked(), i == checked);
+            QCOMPARE(levels[i]->isChecked(), i + 1 == quality);
+        }
+        QCOMPARE(Access::quality(w), unsigned(quality));
     }
 
     void blurSizeCodes_data()
@@ -152,9 +145,7 @@ private slots:
             Access::bar(w)->deringCheck->setChecked(false);
             Access::bar(w)->denoiseCheck->setChecked(true);
         }
-        QCOMPARE(stored("option/processor").toInt(), 2);
-        QCOMPARE(stored("option/quality").toInt(), 2);
-        QCOMPARE(stored("option/blurSize").toInt(), 0);
+        QCOMPARE(storedInts({"option/processor", "option/quality", "option/blurSize"}), (QList<int>{2, 2, 0}));
         QCOMPARE(stored("option/dering").toBool(), false);
         QCOMPARE(stored("option/denoise").toBool(), true);
         QCOMPARE(stored("flag/isFirst").toBool(), false);
@@ -167,8 +158,7 @@ private slots:
             Access::actions(w).cpuAction->trigger();
             Access::actions(w).highAction->trigger();
         }
-        QCOMPARE(stored("option/processor").toInt(), 1);
-        QCOMPARE(stored("option/quality").toInt(), 3);
+        QCOMPARE(storedInts({"option/processor", "option/quality"}), (QList<int>{1, 3}));
     }
 
     void customSizesSurviveAPreset()
@@ -178,9 +168,7 @@ private slots:
             Clarnex w;
             Access::bar(w)->blurStrengthCombo->setCurrentIndex(1);
         }
-        QCOMPARE(stored("option/blurSize").toInt(), 1);
-        QCOMPARE(stored("option/blurHeight").toInt(), 25);
-        QCOMPARE(stored("option/blurWidth").toInt(), 41);
+        QCOMPARE(storedInts({"option/blurSize", "option/blurHeight", "option/blurWidth"}), (QList<int>{1, 25, 41}));
 
         {
             Clarnex w;
@@ -188,8 +176,7 @@ private slots:
             Access::bar(w)->heightSpin->setValue(7);
             Access::bar(w)->widthSpin->setValue(9);
         }
-        QCOMPARE(stored("option/blurHeight").toInt(), 7);
-        QCOMPARE(stored("option/blurWidth").toInt(), 9);
+        QCOMPARE(storedInts({"option/blurHeight", "option/blurWidth"}), (QList<int>{7, 9}));
     }
 
     // The bar before any settings apply, and its own rules between choices.
