@@ -3,7 +3,6 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
-#include <new>
 #include <utility>
 
 #include "parallel.h"
@@ -11,14 +10,6 @@
 namespace imgproc {
 
 namespace {
-
-// Buffers are 64-byte aligned for FFTW and SIMD; the float count lives in a
-// header in front of the data so capacity() can be answered without a sixth field.
-constexpr size_t kAlignment = 64;
-
-size_t* headerOf(float* buffer) {
-    return reinterpret_cast<size_t*>(reinterpret_cast<unsigned char*>(buffer) - kAlignment);
-}
 
 template <typename Op>
 Image unaryOp(const Image& a, Op op) {
@@ -47,25 +38,11 @@ Image binaryOp(const Image& a, const Image& b, Op op) {
 
 }  // namespace
 
-float* Image::allocateBuffer(size_t floats) {
-    void* raw = ::operator new(kAlignment + floats * sizeof(float), std::align_val_t(kAlignment));
-    auto* buffer = reinterpret_cast<float*>(static_cast<unsigned char*>(raw) + kAlignment);
-    *headerOf(buffer) = floats;
-    return buffer;
-}
-
-void Image::releaseBuffer(float* buffer) {
-    if (!buffer) return;
-    ::operator delete(static_cast<void*>(headerOf(buffer)), std::align_val_t(kAlignment));
-}
-
 size_t Image::roundedBufferSize(int32_t height, int32_t width, int32_t channels) {
     const int64_t pixels = static_cast<int64_t>(width) * height;
     if (pixels < 0 || channels < 0) return 0;
     return static_cast<size_t>((pixels + 4) / 4 * 4 * channels);
 }
-
-size_t Image::capacity() const { return data ? *headerOf(data) : 0; }
 
 Image::Image(int32_t height, int32_t width, int32_t channels)
     : width(width), height(height), channels(channels),

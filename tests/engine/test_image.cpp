@@ -81,3 +81,27 @@ TEST(ImageArithmetic, DivisionRaisesTheDivisorByEpsilon) {
     EXPECT_EQ(q.data[1], 0.0f);
 }
 
+
+TEST(ImageBuffer, LargeBuffersAreReusedWithTheirOwnSize) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "blocks are not cached under AddressSanitizer";
+#endif
+    float* first = nullptr;
+    {
+        Image big(512, 512, 2);
+        first = big.data;
+    }
+    {
+        // A slightly smaller image takes the released block but reports the size it asked for.
+        Image again(511, 512, 2);
+        EXPECT_EQ(again.data, first);
+        EXPECT_EQ(again.capacity(), Image::roundedBufferSize(511, 512, 2));
+        Image exact;
+        again.copyTo(exact);
+        EXPECT_EQ(exact.capacity(), again.size());
+    }
+    // A much smaller image does not hold on to a block four times its size.
+    Image quarter(256, 256, 2);
+    EXPECT_NE(quarter.data, first);
+    EXPECT_EQ(quarter.capacity(), Image::roundedBufferSize(256, 256, 2));
+}
