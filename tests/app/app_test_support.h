@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QSettings>
 #include <QStandardPaths>
@@ -69,4 +70,14 @@ inline void resetSettings(const QVariantMap& options = {}, bool isFirst = false)
     store.endGroup();
     store.setValue("flag/isFirst", isFirst);
     store.sync();
+}
+
+// Sends a mouse event by hand (QTest reads the point (0, 0) as the widget's
+// centre). Moves carry the left button: Qt drops button-less moves without tracking.
+inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button = Qt::NoButton)
+{
+    Qt::MouseButtons held = type == QEvent::MouseMove ? Qt::LeftButton
+                            : type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
+    QMouseEvent event(type, pos, widget->mapToGlobal(pos), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &event);
 }

@@ -456,32 +456,24 @@ private slots:
         w.move(100, 100);
         const QPoint start = w.pos();
 
-        // A press on the top-left pixel starts no drag (sent by hand: QTest reads
-        // the point (0, 0) as the widget's centre).
-        QMouseEvent press0(QEvent::MouseButtonPress, QPointF(0, 0), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&w, &press0);
-        QCOMPARE(Access::pressPosition(w), QPoint(0, 0));
-        QMouseEvent move0(QEvent::MouseMove, QPointF(30, 30), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&w, &move0);
-        QCOMPARE(w.pos(), start);
-        QTest::mouseRelease(&w, Qt::LeftButton, Qt::NoModifier, QPoint(1, 1));
-
-        // A right press records nothing.
-        QTest::mousePress(&w, Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
-        QCOMPARE(Access::pressPosition(w), QPoint(0, 0));
-        QTest::mouseRelease(&w, Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
-
-        QTest::mousePress(&w, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
-        QCOMPARE(Access::pressPosition(w), QPoint(10, 10));
-        QMouseEvent move(QEvent::MouseMove, QPointF(30, 25), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&w, &move);
-        QCOMPARE(w.pos(), start + QPoint(20, 15));
-
-        // A release of any button clears the anchor.
-        QTest::mouseRelease(&w, Qt::MiddleButton, Qt::NoModifier, QPoint(30, 25));
-        QCOMPARE(Access::pressPosition(w), QPoint(0, 0));
-        QApplication::sendEvent(&w, &move);
-        QCOMPARE(w.pos(), start + QPoint(20, 15));
+        const struct { QEvent::Type type; QPoint at; Qt::MouseButton button; QPoint anchor, moved; } steps[] = {
+            // A press on the top-left pixel starts no drag; a right press records nothing.
+            {QEvent::MouseButtonPress, {0, 0}, Qt::LeftButton, {0, 0}, {}},
+            {QEvent::MouseMove, {30, 30}, Qt::NoButton, {0, 0}, {}},
+            {QEvent::MouseButtonRelease, {1, 1}, Qt::LeftButton, {0, 0}, {}},
+            {QEvent::MouseButtonPress, {10, 10}, Qt::RightButton, {0, 0}, {}},
+            {QEvent::MouseButtonRelease, {10, 10}, Qt::RightButton, {0, 0}, {}},
+            {QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, {10, 10}, {}},
+            {QEvent::MouseMove, {30, 25}, Qt::NoButton, {10, 10}, {20, 15}},
+            // A release of any button clears the anchor.
+            {QEvent::MouseButtonRelease, {30, 25}, Qt::MiddleButton, {0, 0}, {20, 15}},
+            {QEvent::MouseMove, {30, 25}, Qt::NoButton, {0, 0}, {20, 15}},
+        };
+        for (const auto& step : steps) {
+            sendMouse(&w, step.type, step.at, step.button);
+            QCOMPARE(Access::pressPosition(w), step.anchor);
+            QCOMPARE(w.pos(), start + step.moved);
+        }
 
         QMenuBar* bar = w.menuBar();
         // The free middle of the form's menu bar is the drag handle.

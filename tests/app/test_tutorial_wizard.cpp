@@ -1,6 +1,7 @@
 // Tutorial wizard and pages on a stand-in host window with a tool bar (the
 // main window's own wiring is tested in test_tutorial_host), and the message box.
 
+#include "app_test_support.h"
 #include "custom_message_box.h"
 #include "image_with_caption.h"
 #include "tutorial_pages.h"
@@ -31,15 +32,6 @@ void recordDebug(QtMsgType type, const QMessageLogContext& context, const QStrin
     if (type == QtDebugMsg)
         eventLog << message;
     previousHandler(type, context, message);
-}
-
-// Moves carry the left button: Qt drops button-less moves without tracking.
-void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button = Qt::NoButton)
-{
-    Qt::MouseButtons held = type == QEvent::MouseMove ? Qt::LeftButton
-                            : type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
-    QMouseEvent event(type, pos, widget->mapToGlobal(pos), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &event);
 }
 
 const QString redBorder = QStringLiteral("border: 2px solid #f00;");
