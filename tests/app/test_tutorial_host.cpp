@@ -214,7 +214,6 @@ private slots:
     }
 
 private:
-
     QTemporaryDir settingsDir;
     QTemporaryDir files;
     QString picture;
