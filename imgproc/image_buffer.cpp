@@ -49,8 +49,8 @@ constexpr size_t kCachedMinimumFloats = SIZE_MAX;
 #else
 constexpr size_t kCachedMinimumFloats = size_t{1} << 16;  // 256 KiB
 #endif
-constexpr size_t kCachedTotalFloats = size_t{1} << 26;  // 256 MiB per thread
-constexpr size_t kCachedBlocks = 16;
+constexpr size_t kCachedTotalFloats = size_t{1} << 23;  // 32 MiB per thread
+constexpr size_t kCachedBlocks = 4;
 
 // Set once this thread's cache has been destroyed: buffers released later in
 // the thread's exit go straight back to the heap.
