@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <limits>
@@ -12,76 +11,66 @@
 
 namespace testsupport {
 
-std::string dataPath(const std::string& name) { return std::string(VANTREL_TEST_DATA) + "/" + name; }
+namespace {
 
-static void skipSpaceAndComments(std::istream& in) {
-    while (true) {
-        int c = in.peek();
-        if (c == '#') {
-            std::string line;
-            std::getline(in, line);
-        } else if (std::isspace(c)) {
-            in.get();
-        } else {
-            return;
-        }
-    }
+std::ifstream openOrThrow(const std::string& path, std::ios::openmode mode = std::ios::in) {
+    std::ifstream in(path, mode);
+    if (!in) throw std::runtime_error("cannot open " + path);
+    return in;
 }
 
+void checkRead(const std::istream& in, const std::string& path) {
+    if (!in) throw std::runtime_error("short or unsupported file: " + path);
+}
+
+}  // namespace
+
+std::string dataPath(const std::string& name) { return std::string(VANTREL_TEST_DATA) + "/" + name; }
+
+// The test pictures carry no header comments, so plain stream reads suffice.
 imgproc::Image readNetpbm(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot open " + path);
+    std::ifstream in = openOrThrow(path, std::ios::binary);
     std::string magic;
-    in >> magic;
-    int channels = magic == "P6" ? 3 : magic == "P5" ? 1 : 0;
-    if (!channels) throw std::runtime_error("not a binary PGM/PPM: " + path);
     int width = 0, height = 0, maxval = 0;
-    skipSpaceAndComments(in);
-    in >> width;
-    skipSpaceAndComments(in);
-    in >> height;
-    skipSpaceAndComments(in);
-    in >> maxval;
+    in >> magic >> width >> height >> maxval;
     in.get();
+    const int channels = magic == "P6" ? 3 : magic == "P5" ? 1 : 0;
+    if (!in || !channels || maxval != 255) throw std::runtime_error("unsupported file: " + path);
     std::vector<unsigned char> bytes(static_cast<size_t>(width) * height * channels);
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!in || maxval != 255) throw std::runtime_error("short or unsupported file: " + path);
+    checkRead(in, path);
     imgproc::Image image(height, width, channels);
     for (size_t i = 0; i < bytes.size(); ++i) image.data[i] = bytes[i] / 255.0f;
     return image;
 }
 
 imgproc::Image readKernelText(const std::string& path) {
-    std::ifstream in(path);
-    if (!in) throw std::runtime_error("cannot open " + path);
+    std::ifstream in = openOrThrow(path);
     int rows = 0, cols = 0;
     in >> rows >> cols;
     imgproc::Image kernel(rows, cols, 1);
     for (int i = 0; i < rows * cols; ++i) in >> kernel.data[i];
-    if (!in) throw std::runtime_error("short kernel file: " + path);
+    checkRead(in, path);
     return kernel;
 }
 
 imgproc::Image readF32(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot open " + path);
-    std::string header;
-    std::getline(in, header);
-    std::istringstream hs(header);
+    std::ifstream in = openOrThrow(path, std::ios::binary);
     int rows = 0, cols = 0, channels = 0;
-    hs >> rows >> cols >> channels;
+    in >> rows >> cols >> channels;
+    in.get();
     imgproc::Image image(rows, cols, channels);
     in.read(reinterpret_cast<char*>(image.data), static_cast<std::streamsize>(image.size() * 4));
-    if (!in) throw std::runtime_error("short f32 file: " + path);
+    checkRead(in, path);
     return image;
 }
 
 imgproc::Image cropTopLeft(const imgproc::Image& source, int rows, int cols, int top, int left) {
     imgproc::Image out(rows, cols, source.channels);
+    const size_t row = sizeof(float) * cols * source.channels;
     for (int y = 0; y < rows; ++y)
         std::memcpy(out.data + static_cast<size_t>(y) * cols * source.channels,
-                    source.data + (static_cast<size_t>(y + top) * source.width + left) * source.channels,
-                    sizeof(float) * cols * source.channels);
+                    source.data + (static_cast<size_t>(y + top) * source.width + left) * source.channels, row);
     return out;
 }
 
@@ -94,10 +83,9 @@ imgproc::Image convolveReplicate(const imgproc::Image& source, const imgproc::Im
                 double sum = 0;
                 for (int i = 0; i < kh; ++i)
                     for (int j = 0; j < kw; ++j) {
-                        int sy = std::min(std::max(y - (i - kh / 2), 0), source.height - 1);
-                        int sx = std::min(std::max(x - (j - kw / 2), 0), source.width - 1);
-                        sum += kernel.data[i * kw + j] *
-                               source.data[(static_cast<size_t>(sy) * source.width + sx) * ch + c];
+                        const int sy = std::clamp(y - (i - kh / 2), 0, source.height - 1);
+                        const int sx = std::clamp(x - (j - kw / 2), 0, source.width - 1);
+                        sum += kernel.data[i * kw + j] * source.data[(static_cast<size_t>(sy) * source.width + sx) * ch + c];
                     }
                 out.data[(static_cast<size_t>(y) * source.width + x) * ch + c] = static_cast<float>(sum);
             }
@@ -112,12 +100,8 @@ void addNoise(imgproc::Image& image, double sigma, unsigned seed) {
 
 double psnr(const imgproc::Image& a, const imgproc::Image& b) {
     double mse = 0;
-    for (size_t i = 0; i < a.size(); ++i) {
-        double d = static_cast<double>(a.data[i]) - b.data[i];
-        mse += d * d;
-    }
-    mse /= static_cast<double>(a.size());
-    return 10.0 * std::log10(1.0 / mse);
+    for (size_t i = 0; i < a.size(); ++i) mse += std::pow(static_cast<double>(a.data[i]) - b.data[i], 2);
+    return 10.0 * std::log10(a.size() / mse);
 }
 
 double meanAbsDiff(const imgproc::Image& a, const imgproc::Image& b) {
@@ -138,16 +122,10 @@ double maxAbsDiff(const imgproc::Image& a, const imgproc::Image& b) {
 
 double normalizedCrossCorrelation(const imgproc::Image& a, const imgproc::Image& b) {
     const size_t n = a.size();
-    double ma = 0, mb = 0;
-    for (size_t i = 0; i < n; ++i) {
-        ma += a.data[i];
-        mb += b.data[i];
-    }
-    ma /= n;
-    mb /= n;
+    const double ma = sumOf(a) / n, mb = sumOf(b) / n;
     double sab = 0, saa = 0, sbb = 0;
     for (size_t i = 0; i < n; ++i) {
-        double da = a.data[i] - ma, db = b.data[i] - mb;
+        const double da = a.data[i] - ma, db = b.data[i] - mb;
         sab += da * db;
         saa += da * da;
         sbb += db * db;
