@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 
@@ -80,4 +81,30 @@ inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseB
                             : type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
     QMouseEvent event(type, pos, widget->mapToGlobal(pos), button, held, Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &event);
+}
+
+// The drag rules the window and the message box share, as mouse steps and
+// where the widget then stands relative to its start.
+inline void checkDragSteps(QWidget* widget)
+{
+    const QPoint start = widget->pos();
+    const struct { QEvent::Type type; QPoint at; Qt::MouseButton button; QPoint moved; } steps[] = {
+        // A left press on the top-left pixel is no anchor; a right press records nothing.
+        {QEvent::MouseButtonPress, {0, 0}, Qt::LeftButton, {}},
+        {QEvent::MouseMove, {30, 30}, Qt::NoButton, {}},
+        {QEvent::MouseButtonRelease, {1, 1}, Qt::LeftButton, {}},
+        {QEvent::MouseButtonPress, {10, 10}, Qt::RightButton, {}},
+        {QEvent::MouseMove, {30, 40}, Qt::NoButton, {}},
+        {QEvent::MouseButtonRelease, {10, 10}, Qt::RightButton, {}},
+        // A left press anchors; the widget follows by the offset from the anchor.
+        {QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, {}},
+        {QEvent::MouseMove, {30, 25}, Qt::NoButton, {20, 15}},
+        // A release of any button clears the anchor.
+        {QEvent::MouseButtonRelease, {30, 25}, Qt::MiddleButton, {20, 15}},
+        {QEvent::MouseMove, {50, 50}, Qt::NoButton, {20, 15}},
+    };
+    for (const auto& step : steps) {
+        sendMouse(widget, step.type, step.at, step.button);
+        QCOMPARE(widget->pos(), start + step.moved);
+    }
 }

@@ -10,11 +10,9 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -29,8 +27,7 @@ QtMessageHandler previousHandler = nullptr;
 
 void recordDebug(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (type == QtDebugMsg)
-        eventLog << message;
+    if (type == QtDebugMsg) eventLog << message;
     previousHandler(type, context, message);
 }
 
@@ -38,8 +35,8 @@ const QString redBorder = QStringLiteral("border: 2px solid #f00;");
 
 } // namespace
 
-// Stands in for the main window: tool-bar actions, a parameter widget and the
-// undo() slot that StartUpPage's Back button reaches.
+// Stands in for the main window: disabled tool-bar actions, a parameter widget
+// and the undo() slot that StartUpPage's Back button reaches.
 class Host : public QWidget
 {
     Q_OBJECT
@@ -48,25 +45,19 @@ public:
     Host()
     {
         auto* layout = new QVBoxLayout(this);
-        toolBar = new QToolBar(this);
         layout->addWidget(toolBar);
-        openAction = toolBar->addAction(QStringLiteral("Open"));
-        startAction = toolBar->addAction(QStringLiteral("Start"));
-        saveAsAction = toolBar->addAction(QStringLiteral("Save as"));
-        combo = new QComboBox(this);
         layout->addWidget(combo);
-        for (QAction* a : {openAction, startAction, saveAsAction})
-            a->setEnabled(false);
         combo->setEnabled(false);
+        for (QAction* a : {openAction, startAction, saveAsAction}) a->setEnabled(false);
     }
 
     QWidget* button(QAction* action) const { return toolBar->widgetForAction(action); }
 
-    QToolBar* toolBar;
-    QAction* openAction;
-    QAction* startAction;
-    QAction* saveAsAction;
-    QComboBox* combo;
+    QToolBar* toolBar = new QToolBar(this);
+    QAction* openAction = toolBar->addAction(QStringLiteral("Open"));
+    QAction* startAction = toolBar->addAction(QStringLiteral("Start"));
+    QAction* saveAsAction = toolBar->addAction(QStringLiteral("Save as"));
+    QComboBox* combo = new QComboBox(this);
 
 public slots:
     void undo() { eventLog << QStringLiteral("undo"); }
@@ -78,6 +69,7 @@ class TestTutorialWizard : public QObject
 
 private slots:
     void initTestCase() { previousHandler = qInstallMessageHandler(recordDebug); }
+
     // The six pages as the main window arranges them; the combo box stands for
     // all three parameter-bar targets.
     void init()
@@ -90,20 +82,20 @@ private slots:
                  new DeringPage(host),   new StartUpPage(host),      new SavePage(host)};
         const QList<QObject*> targets = {host->openAction, host->combo,       host->combo,
                                          host->combo,      host->startAction, host->saveAsAction};
-        for (int i = 0; i < 6; ++i)
-            wizard->addPage(targets[i], pages[i]);
+        for (int i = 0; i < 6; ++i) wizard->addPage(targets[i], pages[i]);
         pages[0]->setFirstPage(true);
         pages[5]->setLastPage(true);
         wizard->start();
     }
 
     void cleanup() { delete host; }
+
     void navigationMovesPageAndHighlight()
     {
-        QVERIFY(pages[0]->isVisible() && !pages[1]->isVisible());
-        QVERIFY(!pages[0]->backButton->isVisible());
-        QVERIFY(host->button(host->openAction)->isEnabled());
-        QCOMPARE(host->button(host->openAction)->styleSheet(), redBorder);
+        QWidget* open = host->button(host->openAction);
+        QVERIFY(pages[0]->isVisible() && !pages[1]->isVisible() && !pages[0]->backButton->isVisible());
+        QVERIFY(open->isEnabled());
+        QCOMPARE(open->styleSheet(), redBorder);
 
         // Back on the first page only logs (the button is hidden, but wired).
         pages[0]->backButton->click();
@@ -113,21 +105,18 @@ private slots:
 
         pages[0]->nextButton->click();
         QVERIFY(!pages[0]->isVisible() && pages[1]->isVisible());
-        QVERIFY(!host->button(host->openAction)->isEnabled());
-        QCOMPARE(host->button(host->openAction)->styleSheet(), QString());
+        QVERIFY(!open->isEnabled() && open->styleSheet().isEmpty());
         QVERIFY(host->combo->isEnabled());
         QCOMPARE(host->combo->styleSheet(), redBorder);
         QVERIFY(pages[1]->backButton->x() < pages[1]->nextButton->x());
 
         pages[1]->backButton->click();
         QVERIFY(pages[0]->isVisible() && !pages[1]->isVisible());
-        QVERIFY(!host->combo->isEnabled());
-        QCOMPARE(host->combo->styleSheet(), QString());
+        QVERIFY(!host->combo->isEnabled() && host->combo->styleSheet().isEmpty());
 
         // moveTo places the hidden pages too.
         wizard->moveTo(140, 165);
-        for (TutorialPage* page : pages)
-            QCOMPARE(page->pos(), QPoint(140, 165));
+        for (TutorialPage* page : pages) QCOMPARE(page->pos(), QPoint(140, 165));
     }
 
     void finishClosesUnhighlightsAndEmitsOnce()
@@ -136,8 +125,7 @@ private slots:
         QPointer<TutorialWizard> guard(wizard);
         // Like the main window, the receiver deletes the wizard during the emission.
         connect(wizard, &TutorialWizard::finished, host, [&] { delete guard.data(); });
-        for (int i = 0; i < 5; ++i)
-            pages[i]->nextButton->click();
+        for (int i = 0; i < 5; ++i) pages[i]->nextButton->click();
         QCOMPARE(pages[4]->nextButton->text(), QStringLiteral(" &Next > "));
         QCOMPARE(pages[5]->nextButton->text(), QStringLiteral(" Finish "));
         QWidget* saveAs = host->button(host->saveAsAction);
@@ -147,8 +135,7 @@ private slots:
         pages[5]->nextButton->click();
         QCOMPARE(finished.count(), 1);
         QVERIFY(guard.isNull());
-        QVERIFY(!saveAs->isEnabled());
-        QCOMPARE(saveAs->styleSheet(), QString());
+        QVERIFY(!saveAs->isEnabled() && saveAs->styleSheet().isEmpty());
         for (TutorialPage* page : pages) {   // the pages stay, closed, with the host
             QVERIFY(!page->isVisible());
             QCOMPARE(page->parent(), host);
@@ -157,14 +144,12 @@ private slots:
 
     void startUpPageBackUndoesFirst()
     {
-        for (int i = 0; i < 4; ++i)
-            pages[i]->nextButton->click();
+        for (int i = 0; i < 4; ++i) pages[i]->nextButton->click();
         eventLog.clear();
         pages[4]->backButton->click();
-        QCOMPARE(eventLog, (QStringList{QStringLiteral("undo"), QStringLiteral("previous")}));
-        QCOMPARE(wizard->currentIndex(), 3);
         pages[3]->backButton->click();   // other pages do not undo
-        QCOMPARE(eventLog.count(QStringLiteral("undo")), 1);
+        QCOMPARE(eventLog, (QStringList{"undo", "previous", "previous"}));
+        QCOMPARE(wizard->currentIndex(), 2);
     }
 
     void actionWithoutButtonIsNeitherEnabledNorMarked()
@@ -175,13 +160,12 @@ private slots:
         TutorialWizard other(host->toolBar);
         other.addPage(offBar, page);
         other.start();
-        QVERIFY(page->isVisible());
-        QVERIFY(!offBar->isEnabled());
+        QVERIFY(page->isVisible() && !offBar->isEnabled());
         other.finishTutorial();
         QVERIFY(!page->isVisible());
     }
 
-    void blurStrengthShowsFourPicturesIn170Squares()
+    void pagesShowTheirPictures()
     {
         pages[0]->nextButton->click();
         QList<ImageWithCaption*> shown = pages[1]->findChildren<ImageWithCaption*>();
@@ -192,19 +176,17 @@ private slots:
             QCOMPARE(QString(shown[i]->captionText()), captions[i]);
             QCOMPARE(shown[i]->picture().size(), QSize(170, 170));
         }
-        // The blurred pictures really differ from the clear one.
         QVERIFY(shown[0]->picture().toImage() != shown[1]->picture().toImage());
         // Both "After" pictures are the same processed result.
         const QList<ImageWithCaption*> denoise = pages[2]->findChildren<ImageWithCaption*>();
         const QList<ImageWithCaption*> dering = pages[3]->findChildren<ImageWithCaption*>();
-        QCOMPARE(denoise.size(), 2);
-        QCOMPARE(dering.size(), 2);
+        QCOMPARE(denoise.size() + dering.size(), 4);
         QVERIFY(!denoise[1]->picture().isNull());
         QCOMPARE(denoise[1]->picture().toImage(), dering[1]->picture().toImage());
     }
 
     // The About and Shortcut keys message box: its label, its button and its drag.
-    void shortcutBoxShowsEightSelectableLines()
+    void messageBox()
     {
         CustomMessageBox box(shortcutKeysText);
         auto* label = box.findChild<QLabel*>();
@@ -219,44 +201,15 @@ private slots:
         };
         QCOMPARE(label->text().split(QStringLiteral("<br/>")), expected);
         QVERIFY(box.windowFlags() & Qt::FramelessWindowHint);
-        QVERIFY(box.styleSheet().contains(QStringLiteral("QPushButton:disabled")));
-    }
+        QCOMPARE(box.findChild<QPushButton*>()->text(), QStringLiteral(" &OK "));
 
-    void okClosesTheModalBox()
-    {
-        CustomMessageBox box(QStringLiteral("text"));
-        auto* ok = box.findChild<QPushButton*>();
-        QCOMPARE(ok->text(), QStringLiteral(" &OK "));
-        QTimer::singleShot(0, ok, &QPushButton::click);
-        QCOMPARE(box.exec(), int(QDialog::Accepted));
-        QVERIFY(!box.isVisible());
-    }
-
-    void dragFollowsTheLeftButtonAnchor()
-    {
-        CustomMessageBox box(QStringLiteral("text"));
         box.move(100, 100);
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
-        const QPoint start = box.pos();
-        const struct { QEvent::Type type; QPoint at; Qt::MouseButton button; QPoint moved; } steps[] = {
-            // A left press on the top-left pixel is no anchor; a right press records nothing.
-            {QEvent::MouseButtonPress, {0, 0}, Qt::LeftButton, {}},
-            {QEvent::MouseMove, {30, 40}, Qt::NoButton, {}},
-            {QEvent::MouseButtonRelease, {30, 40}, Qt::LeftButton, {}},
-            {QEvent::MouseButtonPress, {10, 10}, Qt::RightButton, {}},
-            {QEvent::MouseMove, {30, 40}, Qt::NoButton, {}},
-            // A left press anchors; the box follows by the offset from the anchor.
-            {QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, {}},
-            {QEvent::MouseMove, {30, 25}, Qt::NoButton, {20, 15}},
-            // Any release clears the anchor.
-            {QEvent::MouseButtonRelease, {30, 25}, Qt::RightButton, {20, 15}},
-            {QEvent::MouseMove, {50, 50}, Qt::NoButton, {20, 15}},
-        };
-        for (const auto& step : steps) {
-            sendMouse(&box, step.type, step.at, step.button);
-            QCOMPARE(box.pos(), start + step.moved);
-        }
+        checkDragSteps(&box);
+        box.findChild<QPushButton*>()->click();
+        QVERIFY(!box.isVisible());
+        QCOMPARE(box.result(), int(QDialog::Accepted));
     }
 
 private:
