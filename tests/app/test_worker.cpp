@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QSpinBox>
-#include <QThread>
 
 #include "app_test_support.h"
 #include "deblur_worker.h"
@@ -41,11 +40,9 @@ class TestWorker : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(dir.isValid());
-        QVERIFY(redirectSettings(dir));
-        QImage photo(testPhoto);
-        QVERIFY(!photo.isNull());
-        smallPicture = photo.copy(100, 80, 48, 40);
+        QVERIFY(dir.isValid() && redirectSettings(dir));
+        smallPicture = QImage(testPhoto).copy(100, 80, 48, 40);
+        QVERIFY(!smallPicture.isNull());
     }
 
     void init() { resetSettings(); }
@@ -72,8 +69,7 @@ private slots:
         a.gpuAction->setChecked(checked.contains('g'));
 
         startOn(w, smallPicture);
-        QVERIFY(Access::worker(w));
-        QCOMPARE(int(Access::worker(w)->processorChoice()), processor);
+        QCOMPARE(Access::worker(w) ? int(Access::worker(w)->processorChoice()) : -1, processor);
         QVERIFY(waitForFinish(w));
     }
 
@@ -93,10 +89,9 @@ private slots:
         DeblurWorker* worker = Access::worker(w);
         QVERIFY(worker);
         // "Auto" still hands over what the size boxes hold.
-        QVERIFY(worker->estimatesKernelSize());
+        QVERIFY(worker->estimatesKernelSize() && !worker->reducesRinging() && worker->reducesNoise());
         QCOMPARE(QSize(worker->widthOfKernel(), worker->heightOfKernel()), QSize(11, 9));
         QCOMPARE(worker->qualityLevel(), 3u);
-        QVERIFY(!worker->reducesRinging() && worker->reducesNoise());
         QCOMPARE(QSize(worker->inputImage().width, worker->inputImage().height), QSize(48, 40));
         QVERIFY(waitForFinish(w));
 
@@ -126,20 +121,12 @@ private slots:
         a.zoomInAction->trigger();
         const double zoom = Access::view(w)->currentScale();
 
+        // What each state enables is the main window's state table; here the run itself.
         a.startAction->trigger();
         QCOMPARE(Access::state(w), WorkState::Running);
-        QCOMPARE(Access::statusText(w), QString("Running..."));
-        QVERIFY(!Access::progressBar(w)->isHidden());
-        for (QAction* off : {a.startAction, a.openAction, a.saveAction, a.saveAsAction, a.closeFileAction, a.undoAction})
-            QVERIFY(!off->isEnabled());
-        QVERIFY(!Access::view(w)->acceptDrops());
         QVERIFY(!w.openFile(QUrl(file)));  // one run at a time
-
         QVERIFY(waitForFinish(w));
         QCOMPARE(Access::state(w), WorkState::ResultShown);
-        QVERIFY(Access::progressBar(w)->isHidden());
-        QCOMPARE(Access::progress(w), 0);
-        QVERIFY(a.undoAction->isEnabled());
         QVERIFY(!Access::worker(w));
         QTRY_VERIFY(w.findChildren<QThread*>().isEmpty());
 
