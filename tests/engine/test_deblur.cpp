@@ -2,6 +2,7 @@
 // to estimate on, kernels too large for the picture, and the processor choice.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -37,10 +38,7 @@ DeblurRun deblur(const Image& input, int kernelHeight, int kernelWidth, bool aut
 }
 
 bool allInUnitRange(const Image& image) {
-    for (size_t i = 0; i < image.size(); ++i) {
-        if (!(image.data[i] >= 0.0f && image.data[i] <= 1.0f)) return false;
-    }
-    return true;
+    return std::all_of(image.data, image.data + image.size(), [](float v) { return v >= 0.0f && v <= 1.0f; });
 }
 
 struct PhotoCase {

@@ -9,12 +9,9 @@
 
 using imgproc::Image;
 using testsupport::makeImage;
+using testsupport::randomImage;
 
 namespace {
-
-Image randomImage(int rows, int cols, unsigned seed, float low = 0.0f, float high = 1.0f) {
-    return testsupport::randomImage(rows, cols, 1, seed, low, high);
-}
 
 std::vector<int> boxSizes(float sigma) {
     int32_t* sizes = imgproc::gaussianBoxSizes(sigma);
@@ -31,7 +28,7 @@ TEST(GaussianBlur, BoxSizesAndPlainCopy) {
     EXPECT_EQ(boxSizes(1.0f), (std::vector<int>{1, 1, 3}));
     EXPECT_EQ(boxSizes(0.5f), (std::vector<int>{1, 1, 1}));
 
-    const Image image = randomImage(12, 17, 3);
+    const Image image = randomImage(12, 17, 1, 3);
     Image result;
     imgproc::gaussianBlur(image, result, 0.5f);
     for (int i = 0; i < 12 * 17; ++i) ASSERT_EQ(result.data[i], image.data[i]);
@@ -109,10 +106,10 @@ namespace {
 void checkChosenCounts(int rows, int cols, int kernelSide, int mapCount, int gradientCount) {
     // Smoothed noise: differences of raw noise share a pixel and favour two
     // orientations; a smooth field fills all four bins beyond the counts.
-    Image latent = randomImage(rows, cols, 21);
+    Image latent = randomImage(rows, cols, 1, 21);
     imgproc::boxFilter(latent, 7, 7, latent);
     imgproc::boxFilter(latent, 7, 7, latent);
-    const Image scaleMap = randomImage(rows, cols, 22, 0.0f, 0.045f);  // below the 0.05 cap
+    const Image scaleMap = randomImage(rows, cols, 1, 22, 0.0f, 0.045f);  // below the 0.05 cap
 
     imgproc::PredictionParams params;
     params.kernelHeight = params.kernelWidth = kernelSide;
@@ -155,8 +152,8 @@ TEST(PredictGradients, ChosenThresholdCounts) {
 }
 
 TEST(PredictGradients, ChosenCutIsCappedAndGivenThresholdsKept) {
-    const Image latent = randomImage(40, 50, 5);
-    const Image scaleMap = randomImage(40, 50, 6, 0.1f, 0.5f);
+    const Image latent = randomImage(40, 50, 1, 5);
+    const Image scaleMap = randomImage(40, 50, 1, 6, 0.1f, 0.5f);
     imgproc::PredictionParams params;
     params.kernelHeight = params.kernelWidth = 5;
     Image px, py;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <tuple>
 
 #include "cufft_engine.h"
 #include "fft_engine.h"
@@ -101,16 +102,12 @@ TEST(ComplexBuffers, PlaceAndReadBack) {
     const Image source = testsupport::makeImage(2, 2, 1, {1, 2, 3, 4});
     fftwf_complex buffer[12];
     imgproc::imageToComplexBuffer(source, buffer, 1, 2, 0.5f);
-    EXPECT_EQ(buffer[0][0], 1.0f);
-    EXPECT_EQ(buffer[5][0], 4.0f);
-    EXPECT_EQ(buffer[2][0], 0.5f);
-    EXPECT_EQ(buffer[11][0], 0.5f);
+    EXPECT_EQ(std::tuple(buffer[0][0], buffer[5][0], buffer[2][0], buffer[11][0]), std::tuple(1.0f, 4.0f, 0.5f, 0.5f));
     for (auto& value : buffer) EXPECT_EQ(value[1], 0.0f);
 
     Image back;
     imgproc::complexBufferToImage(buffer, 3, 4, back);
-    ASSERT_EQ(back.height, 3);
-    ASSERT_EQ(back.width, 4);
+    ASSERT_EQ(std::pair(back.height, back.width), std::pair(3, 4));
     EXPECT_EQ(back.data[5], 4.0f / 12.0f);
 }
 

@@ -66,7 +66,7 @@ TEST(Resampling, ShrinkingOneDirectionKeepsFourTaps) {
     EXPECT_NEAR(at(out, 0, 4), expected, 1e-5);
 }
 
-TEST(Resampling, MultiChannelResizesEachPlane) {
+TEST(Resampling, EachPlaneAndInPlace) {
     Image rgb(10, 10, 3);
     for (size_t i = 0; i < rgb.size(); ++i) rgb.data[i] = static_cast<float>(i % 3);
     Image out;
@@ -74,9 +74,8 @@ TEST(Resampling, MultiChannelResizesEachPlane) {
     ASSERT_EQ(out.channels, 3);
     for (int i = 0; i < 24; ++i)
         for (int c = 0; c < 3; ++c) EXPECT_NEAR(out.data[i * 3 + c], c, 1e-5);
-}
 
-TEST(Resampling, InPlaceEqualsOutOfPlace) {
+    // In place equals out of place.
     Image source = rowRamp(31, 17, true);
     Image separate;
     imgproc::resize(source, 12, 40, separate);

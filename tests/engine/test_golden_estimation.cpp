@@ -32,9 +32,8 @@ Lines estimationHeader(const std::string& size, const std::string& kernel) {
                              "--- Deconvolution smooth term coefficient: 0.002",
                              "--- Kernel cut threshold: 0.07",
                              "----------------------------------------------------------------"
-                             "------------"}) {
+                             "------------"})
         lines.push_back(line);
-    }
     return lines;
 }
 
@@ -105,15 +104,12 @@ TEST(GoldenDeblur, ColourPictureWithGivenSize) {
     Lines expected = estimationHeader("128*128", "15*15");
     addLevels(expected, {{"3*3", "18*18", 9}, {"5*5", "30*30", 9}, {"7*7", "48*48", 8},
                          {"11*11", "79*79", 7}, {"15*15", "128*128", 5}});
-    for (const char* line :
-         {"Start deconvolution...",
-          "------------------------Deconvolution parameters---------------------------",
-          "--- Denoise: false", "--- Dering: true", "--- Smooth term coefficient: 0.0004",
-          "--- Quality: 1",
-          "---------------------------------------------------------------------------",
-          "End of deconvolution.", ""}) {
-        expected.push_back(line);
-    }
+    expected.insert(expected.end(),
+                    {"Start deconvolution...",
+                     "------------------------Deconvolution parameters---------------------------",
+                     "--- Denoise: false", "--- Dering: true", "--- Smooth term coefficient: 0.0004",
+                     "--- Quality: 1", "---------------------------------------------------------------------------",
+                     "End of deconvolution.", ""});
     EXPECT_EQ(log, expected);
     EXPECT_EQ(imgproc::loadProgress(&progress), 100);
     expectKernelMatches(kernel, readF32(dataPath("golden/deblur_coffee_128_given15_kernel.f32")));

@@ -14,12 +14,9 @@
 
 using imgproc::Image;
 using testsupport::makeImage;
+using testsupport::randomImage;
 
 namespace {
-
-Image randomImage(int rows, int cols, unsigned seed, float low = 0.0f, float high = 1.0f) {
-    return testsupport::randomImage(rows, cols, 1, seed, low, high);
-}
 
 Image unitKernel(int rows, int cols) {
     Image kernel = makeImage(rows, cols, 1, {});
@@ -90,7 +87,7 @@ TEST(IsLatentUpdateValid, TwentyPercentIsTheLimit) {
 
 TEST(PrepareSpectra, FilterPowersMatchTheirClosedForms) {
     const int rows = 24, cols = 30;
-    const Image picture = randomImage(rows, cols, 9);
+    const Image picture = randomImage(rows, cols, 1, 9);
     Level level(picture, unitKernel(5, 5));
     const double pi = std::acos(-1.0);
     for (int v = 0; v < rows; ++v)
@@ -108,7 +105,7 @@ TEST(PrepareSpectra, FilterPowersMatchTheirClosedForms) {
 TEST(UpdateKernel, SizeZeroGradientsAndDisplacement) {
     // The blurred picture is the sharp one moved 1 row down and 2 columns
     // right: a one-pixel kernel displaced by (+1, +2) from the centre.
-    Image sharp = randomImage(64, 64, 17);
+    Image sharp = randomImage(64, 64, 1, 17);
     imgproc::boxFilter(sharp, 3, 3, sharp);
     Image blurred;
     imgproc::circShift(sharp, 1, 2, blurred);
@@ -133,7 +130,7 @@ TEST(UpdateKernel, SizeZeroGradientsAndDisplacement) {
 
 TEST(UpdateLatent, KeepsTheTaperedPicturesSum) {
     const int rows = 36, cols = 28;
-    Level level(randomImage(rows, cols, 19), makeImage(3, 3, 1, std::vector<float>(9, 1.0f / 9)));
+    Level level(randomImage(rows, cols, 1, 19), makeImage(3, 3, 1, std::vector<float>(9, 1.0f / 9)));
     // At zero frequency the gradient power is 0 and the weighted power 1.
     const Image kernel = makeImage(3, 3, 1, {0.1f, 0.2f, 0, 0, 0.4f, 0.1f, 0, 0.1f, 0.1f});
     Image result;
