@@ -92,35 +92,30 @@ TEST(EstimationLoop, AutomaticSizeSkipsTheCoarsestLevelOf750x1000) {
     EXPECT_EQ(estimator.engine->cols, 1000);
 }
 
-TEST(EstimationLoop, SingleRemainingLevelStartsFromThePicture) {
-    // 20 x 20 with a 5 x 5 kernel: levels 2 (7 x 7) and 1 (12 x 12) are too small.
-    KernelEstimator estimator(photograph(20, 20), 0.618f, 3, true);
-    estimator.prepare(1.0f);
-    ASSERT_EQ(estimator.levels, 3);
-
-    int32_t progress = 0;
-    const std::vector<std::string> log = runLogged(estimator, progress, 0.7f, true);
-
-    EXPECT_EQ(log, (std::vector<std::string>{"Level: 2", "\tskip", "Level: 1", "\tskip", "Level: 0",
-                                             "\tKernel size: 5*5", "\tImage size: 20*20",
-                                             "\tNumber of iterations: 9"}));
-    EXPECT_EQ(estimator.levels, 1);
-    EXPECT_EQ(imgproc::loadProgress(&progress), 70);
-}
-
-TEST(EstimationLoop, EveryLevelSkippedLeavesTheCentredImpulse) {
-    KernelEstimator estimator(photograph(14, 14), 0.618f, 1, true);
-    estimator.prepare(1.0f);
-    ASSERT_EQ(estimator.levels, 2);
-
-    int32_t progress = 42;
-    const std::vector<std::string> log = runLogged(estimator, progress, 0.7f, true);
-
-    EXPECT_EQ(log, (std::vector<std::string>{"Level: 1", "\tskip", "Level: 0", "\tskip"}));
-    EXPECT_EQ(estimator.levels, 0);
-    EXPECT_EQ(imgproc::loadProgress(&progress), 0);
-    ASSERT_EQ(estimator.kernels[0].height, 3);
-    EXPECT_TRUE(isCentredImpulse(estimator.kernels[0]));
+TEST(EstimationLoop, LevelsTooSmallForTheFiltersAreSkipped) {
+    // 20 x 20 with a 5 x 5 kernel: levels 2 (7 x 7) and 1 (12 x 12) are too
+    // small and the last level starts from the picture; at 14 x 14 every level
+    // is skipped and the kernel stays the centred impulse.
+    const struct {
+        int side;
+        unsigned quality;
+        int levels, progress;
+        std::vector<std::string> log;
+    } cases[] = {
+        {20, 3, 1, 70, {"Level: 2", "\tskip", "Level: 1", "\tskip", "Level: 0", "\tKernel size: 5*5",
+                        "\tImage size: 20*20", "\tNumber of iterations: 9"}},
+        {14, 1, 0, 0, {"Level: 1", "\tskip", "Level: 0", "\tskip"}},
+    };
+    for (const auto& c : cases) {
+        KernelEstimator estimator(photograph(c.side, c.side), 0.618f, c.quality, true);
+        estimator.prepare(1.0f);
+        int32_t progress = 42;
+        EXPECT_EQ(runLogged(estimator, progress, 0.7f, true), c.log) << c.side;
+        EXPECT_EQ(estimator.levels, c.levels);
+        EXPECT_EQ(imgproc::loadProgress(&progress), c.progress);
+        ASSERT_EQ(estimator.kernels[0].height, c.levels ? 5 : 3);
+        EXPECT_EQ(isCentredImpulse(estimator.kernels[0]), c.levels == 0);
+    }
 }
 
 TEST(EstimationLoop, GivenSizeSkipsLevelsSmallerThanTheFilters) {
