@@ -83,9 +83,6 @@ private slots:
         auto* corner = qobject_cast<QMenuBar*>(w.menuBar()->cornerWidget(Qt::TopRightCorner));
         QVERIFY(corner);
         QCOMPARE(corner->actions(), (QList<QAction*>{a.minimizeAction, a.maximizeAction, a.quitAction}));
-        QList<QAction*> tools = Access::toolBar(w)->actions();
-        tools.erase(std::remove_if(tools.begin(), tools.end(), [](QAction* t) { return t->isSeparator(); }), tools.end());
-        QCOMPARE(tools, (QList<QAction*>{a.openAction, a.saveAsAction, a.zoomInAction, a.zoomOutAction, a.undoAction, a.startAction}));
     }
 
     void stateTable_data()
@@ -190,7 +187,8 @@ private slots:
         QVERIFY(a.zoomOutAction->isEnabled());
     }
 
-    void compareAndUndo()
+    // Compare, Undo twice and Save, which writes whatever is on show.
+    void compareUndoAndSave()
     {
         Clarnex w;
         showWindow(w);
@@ -203,8 +201,10 @@ private slots:
             return shown;
         };
         const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255);
+        const auto saved = [&w] { return invoke(w, "saveFile") ? QImage("red_clear.png").pixel(0, 0) : 0u; };
         QVERIFY(w.openFile(QUrl(writePicture("red.png", red))));
         QCOMPARE(whilePressed(Qt::LeftButton), red);  // before a run a press changes nothing
+        QCOMPARE(saved(), red);
 
         Access::result(w) = filled(40, 30, blue);
         Access::view(w)->setImage(QPixmap::fromImage(Access::result(w)), true);
@@ -212,6 +212,7 @@ private slots:
         QCOMPARE(whilePressed(Qt::RightButton), red);
         QCOMPARE(shownColour(w), blue);
         QCOMPARE(Access::pressPosition(w), QPoint(0, 0));  // presses on the picture start no window drag
+        QCOMPARE(saved(), blue);
 
         // Undo swaps input and result, twice over; Start then runs on what is on show.
         for (const QRgb shown : {red, blue}) {
@@ -221,11 +222,18 @@ private slots:
             QCOMPARE(Access::input(w).pixel(0, 0), shown == red ? blue : red);
             QCOMPARE(Access::state(w), WorkState::ResultShown);
             QCOMPARE(whilePressed(Qt::LeftButton), shown == red ? blue : red);
+            QCOMPARE(saved(), shown);
         }
         Access::setState(w, WorkState::Running);
         QCOMPARE(Access::input(w).pixel(0, 0), blue);
         QCOMPARE(Access::ticks(w), 0);
         Access::setState(w, WorkState::ResultShown);
+
+        // Close keeps the picture and the name; the view goes empty.
+        QVERIFY(invoke(w, "closeFile"));
+        QCOMPARE(Access::state(w), WorkState::NoImage);
+        QVERIFY(Access::view(w)->pictureLabel()->pixmap(Qt::ReturnByValue).isNull());
+        QVERIFY(!Access::input(w).isNull());
     }
 
     void progressText_data()
@@ -321,25 +329,6 @@ private slots:
         Clarnex fresh;
         QVERIFY(!fresh.openFile(QUrl(bad)));
         QCOMPARE(Access::state(fresh), WorkState::NoImage);
-    }
-
-    void saveWritesPictureOnShow()
-    {
-        Clarnex w;
-        QVERIFY(w.openFile(QUrl(writePicture("shot.png", qRgb(255, 0, 0)))));
-        const auto saved = [&w] { return invoke(w, "saveFile") ? QImage("shot_clear.png").pixel(0, 0) : 0u; };
-        // Save writes whatever is on show: the picture, the result, the picture again after Undo.
-        QCOMPARE(saved(), qRgb(255, 0, 0));
-        Access::result(w) = filled(40, 30, qRgb(0, 0, 255));
-        Access::setState(w, WorkState::ResultShown);
-        QCOMPARE(saved(), qRgb(0, 0, 255));
-        QVERIFY(invoke(w, "undo"));
-        QCOMPARE(saved(), qRgb(255, 0, 0));
-        // Close keeps the picture and the name; the view goes empty.
-        QVERIFY(invoke(w, "closeFile"));
-        QCOMPARE(Access::state(w), WorkState::NoImage);
-        QVERIFY(Access::view(w)->pictureLabel()->pixmap(Qt::ReturnByValue).isNull());
-        QVERIFY(!Access::input(w).isNull());
     }
 
     void noRunWithoutPictureNorOpenDuringRun()
