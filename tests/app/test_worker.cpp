@@ -15,14 +15,6 @@ namespace {
 
 const QString testPhoto = QStringLiteral(VANTREL_TEST_DATA "/clock.png");
 
-// Waits for the run under way to end.
-bool waitForFinish(Clarnex& w, int ms = 120000)
-{
-    QDeadlineTimer deadline(ms);
-    while (Access::statusText(w) != "Finish." && !deadline.hasExpired()) QTest::qWait(20);
-    return Access::statusText(w) == "Finish.";
-}
-
 // Starts a run on the given picture as if it had been opened.
 void startOn(Clarnex& w, const QImage& picture)
 {
@@ -70,7 +62,7 @@ private slots:
 
         startOn(w, smallPicture);
         QCOMPARE(Access::worker(w) ? int(Access::worker(w)->processorChoice()) : -1, processor);
-        QVERIFY(waitForFinish(w));
+        QTRY_COMPARE_WITH_TIMEOUT(Access::statusText(w), QString("Finish."), 120000);
     }
 
     void parametersReachTheWorker()
@@ -93,7 +85,7 @@ private slots:
         QCOMPARE(QSize(worker->widthOfKernel(), worker->heightOfKernel()), QSize(11, 9));
         QCOMPARE(worker->qualityLevel(), 3u);
         QCOMPARE(QSize(worker->inputImage().width, worker->inputImage().height), QSize(48, 40));
-        QVERIFY(waitForFinish(w));
+        QTRY_COMPARE_WITH_TIMEOUT(Access::statusText(w), QString("Finish."), 120000);
 
         // A preset hands over its size and no estimation.
         bar->blurStrengthCombo->setCurrentIndex(1);
@@ -102,7 +94,7 @@ private slots:
         Access::actions(w).startAction->trigger();
         QVERIFY(!Access::worker(w)->estimatesKernelSize());
         QCOMPARE(Access::worker(w)->heightOfKernel(), 19);
-        QVERIFY(waitForFinish(w));
+        QTRY_COMPARE_WITH_TIMEOUT(Access::statusText(w), QString("Finish."), 120000);
     }
 
     void oneRealRun()
@@ -125,7 +117,7 @@ private slots:
         a.startAction->trigger();
         QCOMPARE(Access::state(w), WorkState::Running);
         QVERIFY(!w.openFile(QUrl(file)));  // one run at a time
-        QVERIFY(waitForFinish(w));
+        QTRY_COMPARE_WITH_TIMEOUT(Access::statusText(w), QString("Finish."), 120000);
         QCOMPARE(Access::state(w), WorkState::ResultShown);
         QVERIFY(!Access::worker(w));
         QTRY_VERIFY(w.findChildren<QThread*>().isEmpty());
