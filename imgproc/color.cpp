@@ -1,6 +1,10 @@
 #include "color.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <memory>
+#include <thread>
 #include <utility>
 
 #include "parallel.h"
@@ -124,20 +128,91 @@ void mergePlanes(const Image* planes, int32_t count, Image& destination) {
     }
 }
 
+namespace {
+
+// Summed-area table of rows [r0, r1) and columns [c0, c1) of every channel;
+// the rows above and the columns to the left must be finished. Each value is
+// ((v + left) + above) - aboveLeft, with zero outside the picture.
+void integralBlock(const float* source, float* table, int w, int ch, int r0, int r1, int c0,
+                   int c1) {
+    const size_t stride = static_cast<size_t>(w) * ch;
+    for (int k = 0; k < ch; ++k)
+        for (int r = r0; r < r1; ++r) {
+            const float* in = source + r * stride + k;
+            float* out = table + r * stride + k;
+            float left = c0 > 0 ? out[static_cast<size_t>(c0 - 1) * ch] : 0.0f;
+            if (r > 0) {
+                const float* up = out - stride;
+                float upLeft = c0 > 0 ? up[static_cast<size_t>(c0 - 1) * ch] : 0.0f;
+                for (int c = c0; c < c1; ++c) {
+                    const size_t i = static_cast<size_t>(c) * ch;
+                    const float above = up[i];
+                    const float v = ((in[i] + left) + above) - upLeft;
+                    out[i] = v;
+                    left = v;
+                    upLeft = above;
+                }
+            } else {
+                for (int c = c0; c < c1; ++c) {
+                    const size_t i = static_cast<size_t>(c) * ch;
+                    const float v = ((in[i] + left) + 0.0f) - 0.0f;
+                    out[i] = v;
+                    left = v;
+                }
+            }
+        }
+}
+
+void pauseBriefly(int& spins) {
+    if (++spins < 256) {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    } else {
+        std::this_thread::yield();
+    }
+}
+
+}  // namespace
+
 void integralImage(const Image& source, Image& destination) {
     Image result(source.height, source.width, source.channels);
     const int w = source.width, h = source.height, ch = source.channels;
-    auto at = [&](const float* base, int r, int c, int k) -> float {
-        return (r < 0 || c < 0) ? 0.0f : base[(static_cast<size_t>(r) * w + c) * ch + k];
-    };
-    for (int k = 0; k < ch; ++k)
-        for (int r = 0; r < h; ++r)
-            for (int c = 0; c < w; ++c) {
-                const float i = source.data[(static_cast<size_t>(r) * w + c) * ch + k];
-                result.data[(static_cast<size_t>(r) * w + c) * ch + k] =
-                    ((i + at(result.data, r, c - 1, k)) + at(result.data, r - 1, c, k)) -
-                    at(result.data, r - 1, c - 1, k);
+    if (w <= 0 || h <= 0 || ch <= 0) {
+        destination = std::move(result);
+        return;
+    }
+    const int threads = parallelThreadCount();
+    constexpr int kBlockColumns = 128;
+    const int blocks = (w + kBlockColumns - 1) / kBlockColumns;
+    if (static_cast<int64_t>(w) * h * ch < 65537 || threads == 1 || h < 2 * threads || blocks < 2) {
+        integralBlock(source.data, result.data, w, ch, 0, h, 0, w);
+        destination = std::move(result);
+        return;
+    }
+    // Every value needs its left and upper neighbours, so the table is
+    // filled as a wavefront: strips of rows, each walking through column
+    // blocks, a strip entering a block once the strip above has left it.
+    // Each value is still computed from the same three neighbours.
+    const int strips = std::min(h, threads * 4);
+    std::unique_ptr<std::atomic<int>[]> finished(new std::atomic<int>[strips]);
+    for (int s = 0; s < strips; ++s) finished[s].store(0, std::memory_order_relaxed);
+    parallelFor(strips, 1, [&](int64_t begin, int64_t end) {
+        for (int s = static_cast<int>(begin); s < end; ++s) {
+            const int r0 = static_cast<int>(static_cast<int64_t>(h) * s / strips);
+            const int r1 = static_cast<int>(static_cast<int64_t>(h) * (s + 1) / strips);
+            for (int j = 0; j < blocks; ++j) {
+                if (s > 0) {
+                    int spins = 0;
+                    while (finished[s - 1].load(std::memory_order_acquire) <= j) pauseBriefly(spins);
+                }
+                const int c0 = j * kBlockColumns;
+                const int c1 = std::min(w, c0 + kBlockColumns);
+                integralBlock(source.data, result.data, w, ch, r0, r1, c0, c1);
+                finished[s].store(j + 1, std::memory_order_release);
             }
+        }
+    });
     destination = std::move(result);
 }
 
