@@ -97,7 +97,7 @@ private slots:
         QVERIFY(!A::wizard(second));
     }
 
-    void showTutorialWhileOneRunsDoesNothing()
+    void oneTutorialAtATimeAndNextFollowsOpening()
     {
         auto window = makeWindow();
         A::actions(*window).showTutorialAction->trigger();
@@ -105,45 +105,37 @@ private slots:
         QVERIFY(wizard);
         QCOMPARE(wizard->pageEntries().size(), 6);
         QCOMPARE(wizard->pageEntries().at(1).first, static_cast<QObject*>(A::bar(*window)->blurStrengthCombo));
+        TutorialPage* openPage = wizard->currentPage();
+        QVERIFY(qobject_cast<OpenFilePage*>(openPage));
+        QVERIFY(!openPage->nextButton->isEnabled());
+
+        // Next follows opening through the dialog, a failed open included.
+        answerFileDialog(picture);
+        A::actions(*window).openAction->trigger();
+        QCOMPARE(A::state(*window), WorkState::ImageLoaded);
+        QVERIFY(openPage->nextButton->isEnabled());
+        answerFileDialog(notAPicture);
+        A::actions(*window).openAction->trigger();
+        QVERIFY(!openPage->nextButton->isEnabled());
+        QCOMPARE(A::input(*window).size(), QSize(96, 96));  // the picture opened before stays
+
+        // Show tutorial while one runs does nothing.
         wizard->nextPage();
         A::actions(*window).showTutorialAction->trigger();
         QCOMPARE(A::wizard(*window), wizard.data());
         QCOMPARE(wizard->currentIndex(), 1);
         QCOMPARE(window->findChildren<TutorialPage*>().size(), 6);
 
-        // Ending deletes the wizard; a new tutorial replaces the old pages.
+        // Ending deletes the wizard and the controls follow the loaded state again.
         wizard->finishTutorial();
-        QVERIFY(wizard.isNull());
+        QVERIFY(wizard.isNull() && !A::tutorialRunning(*window));
         QVERIFY(visiblePages(*window).isEmpty());
+        QVERIFY(A::actions(*window).saveAction->isEnabled() && !A::actions(*window).undoAction->isEnabled());
+        QVERIFY(A::bar(*window)->blurStrengthCombo->isEnabled());
+        // A new tutorial replaces the old pages.
         A::actions(*window).showTutorialAction->trigger();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(window->findChildren<TutorialPage*>().size(), 6);
-    }
-
-    void nextFollowsOpeningThroughTheDialog()
-    {
-        auto window = makeWindow();
-        A::actions(*window).showTutorialAction->trigger();
-        TutorialWizard* wizard = A::wizard(*window);
-        TutorialPage* openPage = wizard->currentPage();
-        QVERIFY(qobject_cast<OpenFilePage*>(openPage));
-        QVERIFY(!openPage->nextButton->isEnabled());
-
-        answerFileDialog(picture);
-        A::actions(*window).openAction->trigger();
-        QCOMPARE(A::state(*window), WorkState::ImageLoaded);
-        QVERIFY(openPage->nextButton->isEnabled());
-
-        answerFileDialog(notAPicture);
-        A::actions(*window).openAction->trigger();
-        QVERIFY(!openPage->nextButton->isEnabled());
-        QCOMPARE(A::input(*window).size(), QSize(96, 96));  // the picture opened before stays
-
-        // After the tutorial the controls follow the loaded state again.
-        wizard->finishTutorial();
-        QVERIFY(!A::tutorialRunning(*window));
-        QVERIFY(A::actions(*window).saveAction->isEnabled() && !A::actions(*window).undoAction->isEnabled());
-        QVERIFY(A::bar(*window)->blurStrengthCombo->isEnabled());
     }
 
     void nextFollowsTheRunAndBackUndoes()
