@@ -93,34 +93,82 @@ void gaussianBlur(const Image& image, Image& result, float sigma) {
     result = std::move(blurred);
 }
 
+namespace {
+
+// One shock step of pixel (r, c) of `s` (h x w). The differences are the
+// ones forwardGradient, backwardGradient and secondDerivatives give:
+// forward and backward ones repeat the border pixel, second ones read zero
+// outside; `Interior` drops the border checks for pixels away from the edge.
+template <bool Interior>
+inline float shockStepAt(const float* s, int h, int w, int r, int c, float step, float spacing) {
+    const size_t W = static_cast<size_t>(w);
+    const float* row = s + static_cast<size_t>(r) * W;
+    const float* below = s + static_cast<size_t>(Interior || r + 1 < h ? r + 1 : h - 1) * W;
+    const float* above = s + static_cast<size_t>(Interior || r > 0 ? r - 1 : 0) * W;
+    auto at = [&](int y, int x) -> float {
+        if (Interior) return s[static_cast<size_t>(y) * W + x];
+        return (y >= 0 && y < h && x >= 0 && x < w) ? s[static_cast<size_t>(y) * W + x] : 0.0f;
+    };
+    const float v = row[c];
+    const float fx = (Interior || c + 1 < w) ? row[c + 1] - v : v - v;
+    const float fy = below[c] - v;
+    const float bx = (Interior || c > 0) ? v - row[c - 1] : v - v;
+    const float by = v - above[c];
+
+    const float centre = -2.0f * v;
+    float xx = centre;
+    xx = xx + at(r, c + 1);
+    xx = xx + at(r, c - 1);
+    float yy = centre;
+    yy = yy + at(r + 1, c);
+    yy = yy + at(r - 1, c);
+    float xy = 0.0f;
+    xy = xy + 0.25f * at(r + 1, c + 1);
+    xy = xy - 0.25f * at(r + 1, c - 1);
+    xy = xy - 0.25f * at(r - 1, c + 1);
+    xy = xy + 0.25f * at(r - 1, c - 1);
+
+    const float ix = (bx + fx) * 0.5f;
+    const float iy = (by + fy) * 0.5f;
+    const float d = xx * ix * ix + 2.0f * xy * ix * iy + yy * iy * iy;
+    const float sign = d > 0.0f ? 1.0f : (d < 0.0f ? -1.0f : 0.0f);
+    const float mx = bx * fx < 0.0f ? 0.0f : std::min(std::fabs(fx), std::fabs(bx));
+    const float my = by * fy < 0.0f ? 0.0f : std::min(std::fabs(fy), std::fabs(by));
+    const float g = static_cast<float>(std::sqrt(static_cast<double>(mx * mx + my * my)));
+    return v - ((g * sign) * step) / spacing;
+}
+
+}  // namespace
+
 void shockFilter(const Image& image, int iterations, float step, float spacing,
                  Image& result) {
     Image current(image);
-    const size_t n = pixelCount(image);
-    Image dxF, dyF, dxB, dyB, ixx, ixy, iyy;
-    for (int it = 0; it < iterations; ++it) {
-        // Every update of this pass reads differences taken before any pixel changes.
-        forwardGradient(current, dxF, dyF);
-        backwardGradient(current, dxB, dyB);
-        secondDerivatives(current, ixx, ixy, iyy);
-        float* out = current.data;
-        parallelFor(static_cast<int64_t>(n), kParallelMinimum, [&](int64_t begin, int64_t end) {
-            for (int64_t i = begin; i < end; ++i) {
-                const float fx = dxF.data[i];
-                const float bx = dxB.data[i];
-                const float fy = dyF.data[i];
-                const float by = dyB.data[i];
-                const float ix = (bx + fx) * 0.5f;
-                const float iy = (by + fy) * 0.5f;
-                const float d = ixx.data[i] * ix * ix + 2.0f * ixy.data[i] * ix * iy +
-                                iyy.data[i] * iy * iy;
-                const float s = d > 0.0f ? 1.0f : (d < 0.0f ? -1.0f : 0.0f);
-                const float mx = bx * fx < 0.0f ? 0.0f : std::min(std::fabs(fx), std::fabs(bx));
-                const float my = by * fy < 0.0f ? 0.0f : std::min(std::fabs(fy), std::fabs(by));
-                const float g = static_cast<float>(std::sqrt(static_cast<double>(mx * mx + my * my)));
-                out[i] = out[i] - ((g * s) * step) / spacing;
-            }
-        });
+    const int h = image.height;
+    const int w = image.width;
+    // Every update of a pass reads differences taken before any pixel
+    // changes, so a pass writes a fresh image; the differences themselves
+    // are taken on the fly instead of being stored.
+    for (int it = 0; it < iterations && h > 0 && w > 0; ++it) {
+        Image next(h, w, 1);
+        next.extra = current.extra;
+        const float* s = current.data;
+        float* out = next.data;
+        parallelFor(h, static_cast<int64_t>(kParallelMinimum / static_cast<size_t>(w)) + 1,
+                    [&](int64_t begin, int64_t end) {
+                        for (int r = static_cast<int>(begin); r < end; ++r) {
+                            float* o = out + static_cast<size_t>(r) * w;
+                            if (r == 0 || r == h - 1 || w < 3) {
+                                for (int c = 0; c < w; ++c)
+                                    o[c] = shockStepAt<false>(s, h, w, r, c, step, spacing);
+                                continue;
+                            }
+                            o[0] = shockStepAt<false>(s, h, w, r, 0, step, spacing);
+                            for (int c = 1; c < w - 1; ++c)
+                                o[c] = shockStepAt<true>(s, h, w, r, c, step, spacing);
+                            o[w - 1] = shockStepAt<false>(s, h, w, r, w - 1, step, spacing);
+                        }
+                    });
+        current = std::move(next);
     }
     result = std::move(current);
 }
