@@ -112,20 +112,27 @@ void normalizeSum(const Image& source, Image& destination) {
 void splitPlanes(const Image& source, Image*& planes) {
     planes = new Image[source.channels > 0 ? source.channels : 0];
     const int64_t pixels = static_cast<int64_t>(source.width) * source.height;
-    for (int32_t k = 0; k < source.channels; ++k) {
-        Image plane(source.height, source.width, 1);
-        for (int64_t i = 0; i < pixels; ++i) plane.data[i] = source.data[i * source.channels + k];
-        planes[k] = std::move(plane);
-    }
+    const int32_t count = source.channels;
+    for (int32_t k = 0; k < count; ++k) planes[k] = Image(source.height, source.width, 1);
+    const float* src = source.data;
+    parallelFor(pixels, 65537, [&](int64_t begin, int64_t end) {
+        for (int32_t k = 0; k < count; ++k) {
+            float* dst = planes[k].data;
+            for (int64_t i = begin; i < end; ++i) dst[i] = src[i * count + k];
+        }
+    });
 }
 
 void mergePlanes(const Image* planes, int32_t count, Image& destination) {
     destination = Image(planes[0].height, planes[0].width, count);
     const int64_t pixels = static_cast<int64_t>(planes[0].width) * planes[0].height;
-    for (int32_t k = 0; k < count; ++k) {
-        const float* src = planes[k].data;
-        for (int64_t i = 0; i < pixels; ++i) destination.data[i * count + k] = src[i];
-    }
+    float* dst = destination.data;
+    parallelFor(pixels, 65537, [&](int64_t begin, int64_t end) {
+        for (int32_t k = 0; k < count; ++k) {
+            const float* src = planes[k].data;
+            for (int64_t i = begin; i < end; ++i) dst[i * count + k] = src[i];
+        }
+    });
 }
 
 namespace {
