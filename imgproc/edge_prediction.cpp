@@ -204,37 +204,69 @@ float quickSelect(float* values, int lo, int hi, int k) {
 
 float orientationThreshold(const Image& hx, const Image& hy, const Image& map, int count) {
     const size_t n = pixelCount(hx);
-    // The orientation of every pixel first (the costly part, independent per
-    // pixel), then the bins filled in pixel order.
+    // The pixels are sorted into four orientation bins, each bin keeping
+    // pixel order: every segment of pixels first finds its pixels' bins (the
+    // costly part) and counts them, then writes its values at the place its
+    // counts give it.
+    const int64_t segments = std::max<int64_t>(
+        1, std::min<int64_t>(static_cast<int64_t>(n / kParallelMinimum) + 1,
+                             static_cast<int64_t>(parallelThreadCount()) * 4));
     std::vector<unsigned char> binOf(n);
-    parallelFor(static_cast<int64_t>(n), kParallelMinimum, [&](int64_t begin, int64_t end) {
-        for (int64_t i = begin; i < end; ++i) {
-            float theta = static_cast<float>(
-                std::atan2(static_cast<double>(hy.data[i]), static_cast<double>(hx.data[i])));
-            if (theta < 0.0f) theta = theta + 3.1415927f;
-            unsigned char b;
-            if (theta < 0.7853982f) {
-                b = 0;
-            } else if (theta < 1.5707964f) {
-                b = 1;
-            } else if (theta < 2.3561945f) {
-                b = 2;
-            } else {
-                b = 3;
+    std::vector<size_t> counts(static_cast<size_t>(segments) * 4, 0);
+    auto segmentBegin = [&](int64_t s) { return static_cast<size_t>(static_cast<int64_t>(n) * s / segments); };
+    parallelFor(segments, 1, [&](int64_t first, int64_t last) {
+        for (int64_t s = first; s < last; ++s) {
+            size_t* segmentCounts = counts.data() + 4 * s;
+            for (size_t i = segmentBegin(s); i < segmentBegin(s + 1); ++i) {
+                float theta = static_cast<float>(
+                    std::atan2(static_cast<double>(hy.data[i]), static_cast<double>(hx.data[i])));
+                if (theta < 0.0f) theta = theta + 3.1415927f;
+                unsigned char b;
+                if (theta < 0.7853982f) {
+                    b = 0;
+                } else if (theta < 1.5707964f) {
+                    b = 1;
+                } else if (theta < 2.3561945f) {
+                    b = 2;
+                } else {
+                    b = 3;
+                }
+                binOf[i] = b;
+                ++segmentCounts[b];
             }
-            binOf[i] = b;
         }
     });
+    // counts become each segment's first place in each bin.
     size_t sizes[4] = {0, 0, 0, 0};
-    for (size_t i = 0; i < n; ++i) ++sizes[binOf[i]];
+    for (int64_t s = 0; s < segments; ++s)
+        for (int b = 0; b < 4; ++b) {
+            const size_t c = counts[4 * s + b];
+            counts[4 * s + b] = sizes[b];
+            sizes[b] += c;
+        }
     std::vector<float> bins[4];
-    for (int b = 0; b < 4; ++b) bins[b].reserve(sizes[b]);
-    for (size_t i = 0; i < n; ++i) bins[binOf[i]].push_back(map.data[i]);
+    for (int b = 0; b < 4; ++b) bins[b].resize(sizes[b]);
+    parallelFor(segments, 1, [&](int64_t first, int64_t last) {
+        for (int64_t s = first; s < last; ++s) {
+            size_t place[4] = {counts[4 * s], counts[4 * s + 1], counts[4 * s + 2], counts[4 * s + 3]};
+            for (size_t i = segmentBegin(s); i < segmentBegin(s + 1); ++i) {
+                const unsigned char b = binOf[i];
+                bins[b][place[b]++] = map.data[i];
+            }
+        }
+    });
 
+    // The four selections are independent of each other.
+    float selected[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    parallelFor(4, 1, [&](int64_t first, int64_t last) {
+        for (int64_t b = first; b < last; ++b) {
+            const int size = static_cast<int>(bins[b].size());
+            selected[b] = size == 0 ? 0.0f : quickSelect(bins[b].data(), 0, size - 1, count);
+        }
+    });
     float smallest = 0.0f;
     for (int b = 0; b < 4; ++b) {
-        const int size = static_cast<int>(bins[b].size());
-        const float v = size == 0 ? 0.0f : quickSelect(bins[b].data(), 0, size - 1, count);
+        const float v = selected[b];
         if (b == 0 || v < smallest) smallest = v;
     }
     return smallest;
@@ -243,22 +275,6 @@ float orientationThreshold(const Image& hx, const Image& hy, const Image& map, i
 void predictGradients(PredictionParams& params, const Image& latent, const Image& scaleMap,
                       Image& px, Image& py) {
     const size_t n = pixelCount(latent);
-
-    Image candidate;
-    gaussianBlur(latent, candidate, params.blurSigma);
-    shockFilter(candidate, params.shockIterations, params.shockStep, params.shockSpacing,
-                candidate);
-    Image ax, ay;
-    forwardGradient(candidate, ax, ay);
-
-    Image magnitude(latent.height, latent.width, 1);
-    parallelFor(static_cast<int64_t>(n), kParallelMinimum, [&](int64_t begin, int64_t end) {
-        for (int64_t i = begin; i < end; ++i) {
-            const float gx = ax.data[i];
-            const float gy = ay.data[i];
-            magnitude.data[i] = static_cast<float>(std::sqrt(static_cast<double>(gx * gx + gy * gy)));
-        }
-    });
 
     if (params.scaleMapCut < -10.0f) {
         // Orientations come from the latent image's own differences; they are
@@ -276,10 +292,24 @@ void predictGradients(PredictionParams& params, const Image& latent, const Image
         params.scaleMapCut = cut < 0.05f ? cut : 0.05f;
     }
 
+    Image candidate;
+    gaussianBlur(latent, candidate, params.blurSigma);
+    shockFilter(candidate, params.shockIterations, params.shockStep, params.shockSpacing,
+                candidate);
+    Image ax, ay;
+    forwardGradient(candidate, ax, ay);
+
+    // Magnitudes, zero where the scale map falls below the cut.
     const float cut = params.scaleMapCut;
-    for (size_t i = 0; i < n; ++i) {
-        if (scaleMap.data[i] < cut) magnitude.data[i] = 0.0f;
-    }
+    Image magnitude(latent.height, latent.width, 1);
+    parallelFor(static_cast<int64_t>(n), kParallelMinimum, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float gx = ax.data[i];
+            const float gy = ay.data[i];
+            magnitude.data[i] = static_cast<float>(std::sqrt(static_cast<double>(gx * gx + gy * gy)));
+            if (scaleMap.data[i] < cut) magnitude.data[i] = 0.0f;
+        }
+    });
 
     if (params.gradientThreshold <= 0.0f) {
         params.gradientThreshold =

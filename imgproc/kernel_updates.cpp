@@ -1,6 +1,7 @@
 #include "kernel_updates.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
@@ -38,11 +39,13 @@ Image filterPower(FFTEngine& engine, const Image& filter) {
     psfToOtf(engine, filter, spectrum);
     const size_t n = pixelCount(spectrum);
     Image power(spectrum.height, spectrum.width, 1);
-    for (size_t i = 0; i < n; ++i) {
-        const float re = spectrum.data[2 * i];
-        const float im = spectrum.data[2 * i + 1];
-        power.data[i] = re * re + im * im;
-    }
+    parallelFor(static_cast<int64_t>(n), kParallelMinimum, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float re = spectrum.data[2 * i];
+            const float im = spectrum.data[2 * i + 1];
+            power.data[i] = re * re + im * im;
+        }
+    });
     return power;
 }
 
@@ -67,14 +70,16 @@ void KernelEstimator::prepareSpectra(const Image& levelPicture, const Image& ker
 
     Image gradientPower(rows, cols, 2);
     Image weightedPower(rows, cols, 2);
-    for (size_t i = 0; i < n; ++i) {
-        const float g = powerDx.data[i] + powerDy.data[i];
-        const float second = powerDxx.data[i] + powerDyy.data[i] + powerDxy.data[i];
-        gradientPower.data[2 * i] = g;
-        gradientPower.data[2 * i + 1] = 0.0f;
-        weightedPower.data[2 * i] = (0.5f * g + 1.0f) + 0.25f * second;
-        weightedPower.data[2 * i + 1] = 0.0f;
-    }
+    parallelFor(static_cast<int64_t>(n), kParallelMinimum, [&](int64_t begin, int64_t end) {
+        for (int64_t i = begin; i < end; ++i) {
+            const float g = powerDx.data[i] + powerDy.data[i];
+            const float second = powerDxx.data[i] + powerDyy.data[i] + powerDxy.data[i];
+            gradientPower.data[2 * i] = g;
+            gradientPower.data[2 * i + 1] = 0.0f;
+            weightedPower.data[2 * i] = (0.5f * g + 1.0f) + 0.25f * second;
+            weightedPower.data[2 * i + 1] = 0.0f;
+        }
+    });
     workspace.gradientPower = std::move(gradientPower);
     workspace.weightedPower = std::move(weightedPower);
 
@@ -222,15 +227,20 @@ bool isLatentUpdateValid(const Image& updated, const Image& latent) {
     const float count = static_cast<float>(n);
     const double limit = 0.2 * static_cast<double>(n);
     const size_t stride = updated.channels > 0 ? static_cast<size_t>(updated.channels) : 1;
-    size_t crossed = 0;
-    for (size_t i = 0; i < n; ++i) {
-        const float v = updated.data[i * stride] / count;
-        const double old = static_cast<double>(latent.data[i]);
-        if (v > 1.0f && old < 0.9) ++crossed;
-        if (v < 0.0f && old > 0.1) ++crossed;
-        if (static_cast<double>(crossed) > limit) return false;
-    }
-    return true;
+    // The count only grows, so it passes the limit somewhere exactly when
+    // its total does: the pixels are counted in parallel and summed.
+    std::atomic<size_t> crossed{0};
+    parallelFor(static_cast<int64_t>(n), kParallelMinimum, [&](int64_t begin, int64_t end) {
+        size_t local = 0;
+        for (int64_t i = begin; i < end; ++i) {
+            const float v = updated.data[static_cast<size_t>(i) * stride] / count;
+            const double old = static_cast<double>(latent.data[i]);
+            if (v > 1.0f && old < 0.9) ++local;
+            if (v < 0.0f && old > 0.1) ++local;
+        }
+        crossed.fetch_add(local, std::memory_order_relaxed);
+    });
+    return !(static_cast<double>(crossed.load()) > limit);
 }
 
 }  // namespace imgproc
