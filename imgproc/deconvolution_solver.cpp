@@ -88,7 +88,7 @@ void Deconvolver::solve(const Image& blurred, const Image& blurKernel, float lam
     while (b >= 0.01f) {
         const float tau = b * lambda;
         const float beta = 1.0f / b;
-        shrunkGradientDivergence(x, tau, divergence);
+        shrunkGradientDivergenceComplex(x, tau, divergence);
         engine->forward(divergence, X);
         float* v = X.data;
         parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {

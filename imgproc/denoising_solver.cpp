@@ -68,9 +68,26 @@ void Deconvolver::solveDenoised(const Image& blurred, const Image& blurKernel, f
 
     const float* y = blurred.data;
     const float* K = spectra.spectrum.data;
-    const float* kp = spectra.kernelPower.data;
-    const float* gp = spectra.gradientPower.data;
-    Image z(R, C, 1);
+    // The two powers side by side, real parts only: the inner passes read
+    // one array instead of two with zero imaginary parts.
+    Image powers(R, C, 2);
+    {
+        const float* kp = spectra.kernelPower.data;
+        const float* gp = spectra.gradientPower.data;
+        float* p = powers.data;
+        parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
+            for (int64_t i = begin; i < end; ++i) {
+                p[2 * i] = gp[2 * i];
+                p[2 * i + 1] = kp[2 * i];
+            }
+        });
+    }
+    spectra.kernelPower = Image();
+    spectra.gradientPower = Image();
+    const float* pw = powers.data;
+    // The data term as the real parts of a complex image, the layout the
+    // transform reads directly.
+    Image z(R, C, 2);
     Image KZ;
     Image divergence;
     Image X;
@@ -80,7 +97,10 @@ void Deconvolver::solveDenoised(const Image& blurred, const Image& blurKernel, f
         const float* c = convolved.data;
         // Residuals within the threshold leave the data term at y itself.
         parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
-            for (int64_t i = begin; i < end; ++i) z.data[i] = y[i] + shrink(c[i] - y[i], t);
+            for (int64_t i = begin; i < end; ++i) {
+                z.data[2 * i] = y[i] + shrink(c[i] - y[i], t);
+                z.data[2 * i + 1] = 0.0f;
+            }
         });
         convolved = Image();
         engine->forward(z, KZ);
@@ -98,12 +118,12 @@ void Deconvolver::solveDenoised(const Image& blurred, const Image& blurKernel, f
         while (b > 0.01f && (1.0 / static_cast<double>(b)) / static_cast<double>(lambda) < 1024.0) {
             const float tau = b * lambda;
             const float w = t / b;
-            shrunkGradientDivergence(x, tau, divergence);
+            shrunkGradientDivergenceComplex(x, tau, divergence);
             engine->forward(divergence, X);
             float* v = X.data;
             parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
                 for (int64_t i = begin; i < end; ++i) {
-                    const float den = gp[2 * i] * w + kp[2 * i];
+                    const float den = pw[2 * i] * w + pw[2 * i + 1];
                     const float d = den + FLT_EPSILON;
                     v[2 * i] = (w * v[2 * i] + kz[2 * i]) / d;
                     v[2 * i + 1] = (w * v[2 * i + 1] + kz[2 * i + 1]) / d;

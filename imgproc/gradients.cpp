@@ -96,11 +96,17 @@ void secondDerivatives(const Image& src, Image& dxx, Image& dxy, Image& dyy) {
 
 namespace imgproc {
 
-void shrunkGradientDivergence(const Image& src, float tau, Image& v) {
+namespace {
+
+// Writes the divergence every `step` floats of the output: 1 for a plain
+// image, 2 for the real parts of a complex one whose imaginary parts are
+// set to zero.
+template <int Step>
+void divergenceSweep(const Image& src, float tau, Image& v) {
     const int32_t W = src.width;
     const int32_t H = src.height;
-    if (v.data == nullptr || v.width != W || v.height != H || v.channels != 1) {
-        Image fresh(H, W, 1);
+    if (v.data == nullptr || v.width != W || v.height != H || v.channels != Step) {
+        Image fresh(H, W, Step);
         v = std::move(fresh);
     }
     v.extra = 0;
@@ -116,7 +122,7 @@ void shrunkGradientDivergence(const Image& src, float tau, Image& v) {
             const float* row = s + static_cast<size_t>(r) * W;
             const float* below = s + static_cast<size_t>(r + 1 < H ? r + 1 : H - 1) * W;
             const float* above = s + static_cast<size_t>(r > 0 ? r - 1 : 0) * W;
-            float* o = out + static_cast<size_t>(r) * W;
+            float* o = out + static_cast<size_t>(r) * W * Step;
             for (int32_t c = 0; c + 1 < W; ++c) wx[c] = shrink(row[c + 1] - row[c], tau);
             wx[W - 1] = shrink(row[W - 1] - row[W - 1], tau);
             for (int32_t c = 0; c < W; ++c) wy[c] = shrink(below[c] - row[c], tau);
@@ -130,14 +136,24 @@ void shrunkGradientDivergence(const Image& src, float tau, Image& v) {
                 const float ax = wx[0] - wx[0];
                 const float ay = wy[0] - wyAbove[0];
                 o[0] = -ax - ay;
+                if (Step == 2) o[1] = 0.0f;
             }
             for (int32_t c = 1; c < W; ++c) {
                 const float ax = wx[c] - wx[c - 1];
                 const float ay = wy[c] - wyAbove[c];
-                o[c] = -ax - ay;
+                o[Step * c] = -ax - ay;
+                if (Step == 2) o[Step * c + 1] = 0.0f;
             }
         }
     });
+}
+
+}  // namespace
+
+void shrunkGradientDivergence(const Image& src, float tau, Image& v) { divergenceSweep<1>(src, tau, v); }
+
+void shrunkGradientDivergenceComplex(const Image& src, float tau, Image& v) {
+    divergenceSweep<2>(src, tau, v);
 }
 
 }  // namespace imgproc

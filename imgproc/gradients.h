@@ -29,5 +29,8 @@ inline float shrink(float v, float tau) {
 // backward differences of the shrunk gx / gy, v becomes -ax - ay (one channel,
 // src's size). Reuses v's buffer when it already has that shape.
 void shrunkGradientDivergence(const Image& src, float tau, Image& v);
+// The same divergence as the real parts of a two-channel (complex) image with
+// zero imaginary parts, the layout a transform takes without conversion.
+void shrunkGradientDivergenceComplex(const Image& src, float tau, Image& v);
 
 }  // namespace imgproc
