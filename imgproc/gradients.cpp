@@ -125,11 +125,15 @@ void divergenceSweep(const Image& src, float tau, Image& v) {
             float* o = out + static_cast<size_t>(r) * W * Step;
             for (int32_t c = 0; c + 1 < W; ++c) wx[c] = shrink(row[c + 1] - row[c], tau);
             wx[W - 1] = shrink(row[W - 1] - row[W - 1], tau);
-            for (int32_t c = 0; c < W; ++c) wy[c] = shrink(below[c] - row[c], tau);
-            // wy(max(r - 1, 0), c): the first row differences itself.
-            if (r > 0) {
+            // wy(max(r - 1, 0), c): the first row differences itself; within
+            // a chunk it is the previous row's wy, the same difference.
+            if (r > begin) {
+                wyAbove.swap(wy);
+            } else if (r > 0) {
                 for (int32_t c = 0; c < W; ++c) wyAbove[c] = shrink(row[c] - above[c], tau);
-            } else {
+            }
+            for (int32_t c = 0; c < W; ++c) wy[c] = shrink(below[c] - row[c], tau);
+            if (r == 0) {
                 for (int32_t c = 0; c < W; ++c) wyAbove[c] = wy[c];
             }
             {
