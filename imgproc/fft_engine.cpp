@@ -38,9 +38,28 @@ void psfToOtf(FFTEngine& engine, const Image& kernel, Image& spectrum) {
         spectrum = Image();
         return;
     }
-    Image placed(kernel);
-    if (kh < engine.rows || kw < engine.cols) padZero(placed, 0, engine.rows - kh, 0, engine.cols - kw, placed);
-    circShift(placed, -(kh / 2), -(kw / 2), placed);
+    if (kernel.channels != 1) {
+        Image placed(kernel);
+        if (kh < engine.rows || kw < engine.cols) padZero(placed, 0, engine.rows - kh, 0, engine.cols - kw, placed);
+        circShift(placed, -(kh / 2), -(kw / 2), placed);
+        engine.forward(placed, spectrum);
+        return;
+    }
+    // The zero-padded, cyclically shifted kernel written at once as the real
+    // parts of a complex image, which the transform reads as it is.
+    const int rows = engine.rows, cols = engine.cols;
+    Image placed(rows, cols, 2);
+    const int64_t floats = 2 * static_cast<int64_t>(rows) * cols;
+    parallelFor(floats, 2 * 65537, [&](int64_t begin, int64_t end) {
+        std::fill(placed.data + begin, placed.data + end, 0.0f);
+    });
+    for (int y = 0; y < kh; ++y) {
+        const int r = ((y - kh / 2) % rows + rows) % rows;
+        for (int x = 0; x < kw; ++x) {
+            const int c = ((x - kw / 2) % cols + cols) % cols;
+            placed.data[2 * (static_cast<size_t>(r) * cols + c)] = kernel.data[static_cast<size_t>(y) * kw + x];
+        }
+    }
     engine.forward(placed, spectrum);
 }
 
