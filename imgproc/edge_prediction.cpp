@@ -62,7 +62,24 @@ void boxFilter(const Image& image, int windowRows, int windowCols, Image& result
             const float* rowBelow = T + static_cast<size_t>(y1) * rowStride;
             const float* rowAbove = y0 > 0 ? T + static_cast<size_t>(y0 - 1) * rowStride : nullptr;
             float* dst = out.data + static_cast<size_t>(y) * rowStride;
+            // Windows wholly inside the row: the same sum and count without
+            // the border tests (absent terms stay zeros, as below).
+            const int inFirst = rx + 1;
+            const int inLast = w - 1 - rx;
+            if (c == 1 && inFirst <= inLast) {
+                const float count = static_cast<float>((2 * rx + 1) * (y1 - y0 + 1));
+                for (int x = inFirst; x <= inLast; ++x) {
+                    const float a = rowBelow[x + rx];
+                    const float b = rowAbove ? rowAbove[x + rx] : 0.0f;
+                    const float d = rowBelow[x - rx - 1];
+                    const float e = rowAbove ? rowAbove[x - rx - 1] : 0.0f;
+                    const float sum = a - b - d + e;
+                    dst[x] = sum / count;
+                }
+            }
             for (int x = 0; x < w; ++x) {
+                if (c == 1 && inFirst <= inLast && x == inFirst) x = inLast + 1;
+                if (x >= w) break;
                 const int x0 = std::max(x - rx, 0);
                 const int x1 = std::min(x + rx, w - 1);
                 const float count = static_cast<float>((x1 - x0 + 1) * (y1 - y0 + 1));
