@@ -161,26 +161,29 @@ void KernelEstimator::updateKernel(const EstimationWorkspace& workspace, const I
     });
 
     Image full;
-    fft.inverse(spectrumX, full, true, true);
-
     if (kh <= rows && kw <= cols &&
         static_cast<int64_t>(kh) * kw < static_cast<int64_t>(rows) * cols) {
         // Cyclic shift by (kh / 2, kw / 2) followed by the top-left kh x kw
-        // crop, read straight out of the full-size result.
+        // crop, read straight out of the full-size result. Only those values
+        // of the normalised real part are needed, so the transform's own
+        // output is read and just they are divided by its size.
+        fft.inverse(spectrumX, full, false, false);
+        const float size = static_cast<float>(static_cast<int64_t>(spectrumX.width) * spectrumX.height);
         Image cut(kh, kw, 1);
         const int hy = kh / 2;
         const int hx = kw / 2;
         for (int y = 0; y < kh; ++y) {
             const int sy0 = ((y - hy) % rows + rows) % rows;
-            const float* row = full.data + static_cast<size_t>(sy0) * cols;
+            const float* row = full.data + 2 * static_cast<size_t>(sy0) * cols;
             float* dst = cut.data + static_cast<size_t>(y) * kw;
             for (int x = 0; x < kw; ++x) {
                 const int sx0 = ((x - hx) % cols + cols) % cols;
-                dst[x] = row[sx0];
+                dst[x] = row[2 * sx0] / size;
             }
         }
         kernel = std::move(cut);
     } else {
+        fft.inverse(spectrumX, full, true, true);
         circShift(full, kh / 2, kw / 2, kernel);
     }
 }
