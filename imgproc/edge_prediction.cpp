@@ -14,14 +14,6 @@ namespace imgproc {
 
 namespace {
 
-// Below this many values a parallel loop costs more than it saves.
-constexpr size_t kParallelMinimum = 1 << 15;
-
-size_t pixelCount(const Image& image) {
-    if (image.width <= 0 || image.height <= 0) return 0;
-    return static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
-}
-
 }  // namespace
 
 int32_t* gaussianBoxSizes(float sigma) {
@@ -132,18 +124,8 @@ inline float shockStepAt(const float* s, int h, int w, int r, int c, float step,
     const float bx = (Interior || c > 0) ? v - row[c - 1] : v - v;
     const float by = v - above[c];
 
-    const float centre = -2.0f * v;
-    float xx = centre;
-    xx = xx + at(r, c + 1);
-    xx = xx + at(r, c - 1);
-    float yy = centre;
-    yy = yy + at(r + 1, c);
-    yy = yy + at(r - 1, c);
-    float xy = 0.0f;
-    xy = xy + 0.25f * at(r + 1, c + 1);
-    xy = xy - 0.25f * at(r + 1, c - 1);
-    xy = xy - 0.25f * at(r - 1, c + 1);
-    xy = xy + 0.25f * at(r - 1, c - 1);
+    float xx, xy, yy;
+    secondDifferencesAt(at, r, c, v, xx, xy, yy);
 
     const float ix = (bx + fx) * 0.5f;
     const float iy = (by + fy) * 0.5f;
@@ -220,7 +202,7 @@ float quickSelect(float* values, int lo, int hi, int k) {
 }
 
 float orientationThreshold(const Image& hx, const Image& hy, const Image& map, int count) {
-    const size_t n = pixelCount(hx);
+    const size_t n = pixelCount(hx.width, hx.height);
     // The pixels are sorted into four orientation bins, each bin keeping
     // pixel order: every segment of pixels first finds its pixels' bins (the
     // costly part) and counts them, then writes its values at the place its
@@ -291,7 +273,7 @@ float orientationThreshold(const Image& hx, const Image& hy, const Image& map, i
 
 void predictGradients(PredictionParams& params, const Image& latent, const Image& scaleMap,
                       Image& px, Image& py) {
-    const size_t n = pixelCount(latent);
+    const size_t n = pixelCount(latent.width, latent.height);
 
     if (params.scaleMapCut < -10.0f) {
         // Orientations come from the latent image's own differences; they are

@@ -69,18 +69,8 @@ void secondDerivatives(const Image& src, Image& dxx, Image& dxy, Image& dyy) {
         for (int32_t r = static_cast<int32_t>(begin); r < end; ++r) {
             for (int32_t c = 0; c < W; ++c) {
                 const size_t i = static_cast<size_t>(r) * W + c;
-                const float centre = -2.0f * s[i];
-                float xx = centre;
-                xx = xx + at(r, c + 1);
-                xx = xx + at(r, c - 1);
-                float yy = centre;
-                yy = yy + at(r + 1, c);
-                yy = yy + at(r - 1, c);
-                float xy = 0.0f;
-                xy = xy + 0.25f * at(r + 1, c + 1);
-                xy = xy - 0.25f * at(r + 1, c - 1);
-                xy = xy - 0.25f * at(r - 1, c + 1);
-                xy = xy + 0.25f * at(r - 1, c - 1);
+                float xx, xy, yy;
+                secondDifferencesAt(at, r, c, s[i], xx, xy, yy);
                 outXX.data[i] = xx;
                 outXY.data[i] = xy;
                 outYY.data[i] = yy;

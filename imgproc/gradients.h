@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 
 #include "image.h"
 
@@ -15,6 +16,26 @@ void backwardGradient(const Image& src, Image& dx, Image& dy);
 // Second differences with zero outside the image; dxy is the quarter-weighted
 // cross difference.
 void secondDerivatives(const Image& src, Image& dxx, Image& dxy, Image& dyy);
+
+// The second differences of one pixel, `at(r, c)` reading the image (zero
+// outside it). Shared by secondDerivatives and the shock filter's fused step,
+// so both add the same terms in the same order.
+template <typename At>
+inline void secondDifferencesAt(const At& at, int32_t r, int32_t c, float centreValue, float& xx,
+                                float& xy, float& yy) {
+    const float centre = -2.0f * centreValue;
+    xx = centre;
+    xx = xx + at(r, c + 1);
+    xx = xx + at(r, c - 1);
+    yy = centre;
+    yy = yy + at(r + 1, c);
+    yy = yy + at(r - 1, c);
+    xy = 0.0f;
+    xy = xy + 0.25f * at(r + 1, c + 1);
+    xy = xy - 0.25f * at(r + 1, c - 1);
+    xy = xy - 0.25f * at(r - 1, c + 1);
+    xy = xy + 0.25f * at(r - 1, c - 1);
+}
 
 // Soft threshold sign(v) * max(|v| - tau, 0) (branch-free, so sweeps vectorise;
 // a zero input may come back as -0, which compares and adds like 0).

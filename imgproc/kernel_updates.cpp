@@ -19,14 +19,6 @@ namespace imgproc {
 
 namespace {
 
-// Below this many values a parallel loop costs more than it saves.
-constexpr size_t kParallelMinimum = 1 << 15;
-
-size_t pixelCount(const Image& image) {
-    if (image.width <= 0 || image.height <= 0) return 0;
-    return static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
-}
-
 Image makeFilter(int rows, int cols, const float* values) {
     Image filter(rows, cols, 1);
     for (int i = 0; i < rows * cols; ++i) filter.data[i] = values[i];
@@ -37,7 +29,7 @@ Image makeFilter(int rows, int cols, const float* values) {
 Image filterPower(FFTEngine& engine, const Image& filter) {
     Image spectrum;
     psfToOtf(engine, filter, spectrum);
-    const size_t n = pixelCount(spectrum);
+    const size_t n = pixelCount(spectrum.width, spectrum.height);
     Image power(spectrum.height, spectrum.width, 1);
     parallelFor(static_cast<int64_t>(n), kParallelMinimum, [&](int64_t begin, int64_t end) {
         for (int64_t i = begin; i < end; ++i) {
@@ -106,7 +98,7 @@ void computeScaleMap(const EstimationWorkspace& workspace, int kernelHeight, int
     boxFilter(dx.abs(), wy, wx, meanAbsDx);
     boxFilter(dy.abs(), wy, wx, meanAbsDy);
 
-    const size_t n = pixelCount(dx);
+    const size_t n = pixelCount(dx.width, dx.height);
     Image map(dx.height, dx.width, 1);
     parallelFor(static_cast<int64_t>(n), kParallelMinimum, [&](int64_t begin, int64_t end) {
         for (int64_t i = begin; i < end; ++i) {
@@ -197,7 +189,7 @@ void KernelEstimator::updateLatent(const EstimationWorkspace& workspace, const I
     // The level loop passes the level picture's size, which is the engine's;
     // the spectra never hold more than that.
     const size_t n = std::min(static_cast<size_t>(height) * static_cast<size_t>(width),
-                              pixelCount(spectrum));
+                              pixelCount(spectrum.width, spectrum.height));
 
     const float* d = workspace.weightedPower.data;
     const float* g = workspace.gradientPower.data;
@@ -225,7 +217,7 @@ void KernelEstimator::updateLatent(const EstimationWorkspace& workspace, const I
 }
 
 bool isLatentUpdateValid(const Image& updated, const Image& latent) {
-    const size_t n = pixelCount(latent);
+    const size_t n = pixelCount(latent.width, latent.height);
     if (n < 1) return true;
     const float count = static_cast<float>(n);
     const double limit = 0.2 * static_cast<double>(n);
