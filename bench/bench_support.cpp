@@ -216,6 +216,24 @@ imgproc::Image blurWithRepeatedEdges(const imgproc::Image& sharp, const imgproc:
     return blurred;
 }
 
+imgproc::Image shakenPhoto(const imgproc::Image& sharp, const imgproc::Image& kernel, int width,
+                           int height) {
+    int cropWidth = sharp.width;
+    int cropHeight = static_cast<int>(static_cast<int64_t>(sharp.width) * height / width);
+    if (cropHeight > sharp.height) {
+        cropHeight = sharp.height;
+        cropWidth = static_cast<int>(static_cast<int64_t>(sharp.height) * width / height);
+    }
+    const int top = (sharp.height - cropHeight) / 2;
+    const int left = (sharp.width - cropWidth) / 2;
+    imgproc::Image cropped;
+    imgproc::crop(sharp, top, sharp.height - cropHeight - top, left, sharp.width - cropWidth - left,
+                  cropped);
+    imgproc::Image resized;
+    imgproc::resize(cropped, height, width, resized);
+    return blurWithRepeatedEdges(resized, kernel);
+}
+
 void runQuietly(const std::function<void()>& run) {
     std::ostringstream log;
     std::streambuf* previous = std::cout.rdbuf(log.rdbuf());

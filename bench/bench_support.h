@@ -64,6 +64,11 @@ imgproc::Image readKernel(const std::string& path);
 // Blurred with the edges repeated, clamped to [0, 1].
 imgproc::Image blurWithRepeatedEdges(const imgproc::Image& sharp, const imgproc::Image& kernel);
 
+// A shaken photograph of width x height made from a sharp picture: cropped
+// about its centre to that aspect ratio, resized, blurred with the kernel.
+imgproc::Image shakenPhoto(const imgproc::Image& sharp, const imgproc::Image& kernel, int width,
+                           int height);
+
 // Runs `run` with std::cout silenced (the engine logs every step there).
 void runQuietly(const std::function<void()>& run);
 

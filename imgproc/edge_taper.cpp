@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "color.h"
+#include "dft_2d.h"
 #include "fft_engine.h"
 #include "parallel.h"
 
@@ -28,6 +29,7 @@ bool taperProfile(const std::vector<float>& projection, int32_t length, std::vec
         signal[i][0] = i < used ? projection[i] : 0.0f;
         signal[i][1] = 0.0f;
     }
+    const SerialPlanning serial;
     fftwf_plan plan = fftwf_plan_dft_1d(n, signal, spectrum, FFTW_FORWARD, FFTW_ESTIMATE);
     fftwf_execute(plan);
     fftwf_destroy_plan(plan);
@@ -106,6 +108,8 @@ void edgeTaper(const Image& image, const Image& kernel, Image& result) {
     fftwf_complex* spectrum = static_cast<fftwf_complex*>(fftwf_malloc(sizeof(fftwf_complex) * N));
     const float rows = static_cast<float>(H);
     const float cols = static_cast<float>(W);
+    const Dft2D forward(H, W, FFTW_FORWARD);
+    const Dft2D backward(H, W, FFTW_BACKWARD);
 
     for (int32_t ch = 0; ch < C; ++ch) {
         const float* I = planes[ch].data;
@@ -126,9 +130,7 @@ void edgeTaper(const Image& image, const Image& kernel, Image& result) {
             hi = std::max(hi, chunkHi);
             lo = std::min(lo, chunkLo);
         });
-        fftwf_plan plan = fftwf_plan_dft_2d(H, W, signal, spectrum, FFTW_FORWARD, FFTW_ESTIMATE);
-        fftwf_execute(plan);
-        fftwf_destroy_plan(plan);
+        forward.execute(signal, spectrum);
         parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
             for (int64_t i = begin; i < end; ++i) {
                 const float are = spectrum[i][0];
@@ -137,9 +139,7 @@ void edgeTaper(const Image& image, const Image& kernel, Image& result) {
                 spectrum[i][1] = are * otf[i][1] + aim * otf[i][0];
             }
         });
-        plan = fftwf_plan_dft_2d(H, W, spectrum, signal, FFTW_BACKWARD, FFTW_ESTIMATE);
-        fftwf_execute(plan);
-        fftwf_destroy_plan(plan);
+        backward.execute(spectrum, signal);
 
         Image tapered(H, W, 1);
         float* J = tapered.data;

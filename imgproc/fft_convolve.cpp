@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "color.h"
+#include "dft_2d.h"
 #include "fft_engine.h"
 #include "geometry.h"
 #include "parallel.h"
@@ -28,9 +29,7 @@ void convolvePadded(Image& out, const Image& plane, int32_t bottom, int32_t righ
     imageToComplexBuffer(plane, a, bottom, right, 0.0f);
     psfToOtfFFTW(kernel, H, W, b);
 
-    fftwf_plan plan = fftwf_plan_dft_2d(H, W, a, a, FFTW_FORWARD, FFTW_ESTIMATE);
-    fftwf_execute(plan);
-    fftwf_destroy_plan(plan);
+    Dft2D(H, W, FFTW_FORWARD).execute(a, a);
     parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
         for (int64_t i = begin; i < end; ++i) {
             const float are = a[i][0];
@@ -41,9 +40,7 @@ void convolvePadded(Image& out, const Image& plane, int32_t bottom, int32_t righ
     });
     fftwf_free(b);
     fftwf_complex* d = static_cast<fftwf_complex*>(fftwf_malloc(sizeof(fftwf_complex) * N));
-    plan = fftwf_plan_dft_2d(H, W, a, d, FFTW_BACKWARD, FFTW_ESTIMATE);
-    fftwf_execute(plan);
-    fftwf_destroy_plan(plan);
+    Dft2D(H, W, FFTW_BACKWARD).execute(a, d);
     fftwf_free(a);
 
     const int32_t outH = H - kernel.height / 2;

@@ -7,6 +7,7 @@
 #include <omp.h>
 
 #include "cufft_engine.h"
+#include "dft_2d.h"
 #include "fftw_engine.h"
 #include "geometry.h"
 #include "parallel.h"
@@ -75,9 +76,7 @@ void psfToOtfFFTW(const Image& kernel, int32_t rows, int32_t cols, fftwf_complex
             buffer[static_cast<size_t>(r) * cols + c][0] = kernel.data[y * kw + x];
             buffer[static_cast<size_t>(r) * cols + c][1] = 0.0f;
         }
-    fftwf_plan plan = fftwf_plan_dft_2d(rows, cols, buffer, output, FFTW_FORWARD, FFTW_ESTIMATE);
-    fftwf_execute(plan);
-    fftwf_destroy_plan(plan);
+    Dft2D(rows, cols, FFTW_FORWARD).execute(buffer, output);
     fftwf_free(buffer);
 }
 

@@ -2,105 +2,48 @@
 
 #include <utility>
 
-#include "parallel.h"
-
 namespace imgproc {
 
-FFTWEngine::FFTWEngine(int32_t rows, int32_t cols) : FFTEngine(rows, cols) {
+FFTWEngine::FFTWEngine(int32_t rows, int32_t cols)
+    : FFTEngine(rows, cols), forwardPlan(rows, cols, FFTW_FORWARD), backwardPlan(rows, cols, FFTW_BACKWARD) {
     const size_t bytes = static_cast<size_t>(rows) * cols * sizeof(fftwf_complex);
-    inBuffer = static_cast<fftwf_complex*>(fftwf_malloc(bytes));
     outBuffer = static_cast<fftwf_complex*>(fftwf_malloc(bytes));
-    forwardPlan = fftwf_plan_dft_2d(rows, cols, inBuffer, outBuffer, FFTW_FORWARD, FFTW_ESTIMATE);
-    backwardPlan = fftwf_plan_dft_2d(rows, cols, inBuffer, outBuffer, FFTW_BACKWARD, FFTW_ESTIMATE);
 }
 
-FFTWEngine::~FFTWEngine() {
-    if (forwardPlan) fftwf_destroy_plan(forwardPlan);
-    if (backwardPlan) fftwf_destroy_plan(backwardPlan);
-    fftwf_free(inBuffer);
-    fftwf_free(outBuffer);
-}
+FFTWEngine::~FFTWEngine() { fftwf_free(outBuffer); }
 
-namespace {
-
-// FFTW may run a plan on other arrays than the ones it was made for when they
-// share the plan's alignment; image buffers are 64-byte aligned, like
-// fftwf_malloc's, so the transforms read and write them in place of the
-// engine's own buffers and the copies in and out are saved. The plans are
-// out of place and keep their input, so a source image is only read.
-bool planAligned(const void* pointer, const void* planArray) {
-    return fftwf_alignment_of(static_cast<float*>(const_cast<void*>(pointer))) ==
-           fftwf_alignment_of(static_cast<float*>(const_cast<void*>(planArray)));
-}
-
-}  // namespace
-
+// The transforms read the source image and write the destination's buffer
+// directly; a one-channel source is widened to complex as it is read.
 void FFTWEngine::forward(const Image& source, Image& destination) {
-    const int64_t count = static_cast<int64_t>(rows) * cols;
-    const float* src = source.data;
     Image result(source.height, source.width, 2);
-    fftwf_complex* input = inBuffer;
+    auto* out = reinterpret_cast<fftwf_complex*>(result.data);
     if (source.channels == 1) {
-        parallelFor(count, 65537, [&](int64_t begin, int64_t end) {
-            for (int64_t n = begin; n < end; ++n) {
-                inBuffer[n][0] = src[n];
-                inBuffer[n][1] = 0.0f;
-            }
-        });
-    } else if (planAligned(src, inBuffer)) {
-        input = reinterpret_cast<fftwf_complex*>(const_cast<float*>(src));
+        forwardPlan.executeReal(source.data, out);
     } else {
-        parallelFor(count, 65537, [&](int64_t begin, int64_t end) {
-            for (int64_t n = begin; n < end; ++n) {
-                inBuffer[n][0] = src[2 * n];
-                inBuffer[n][1] = src[2 * n + 1];
-            }
-        });
-    }
-    if (planAligned(result.data, outBuffer)) {
-        fftwf_execute_dft(forwardPlan, input, reinterpret_cast<fftwf_complex*>(result.data));
-    } else {
-        fftwf_execute_dft(forwardPlan, input, outBuffer);
-        const float* out = reinterpret_cast<const float*>(outBuffer);
-        parallelFor(2 * count, 2 * 65537, [&](int64_t begin, int64_t end) {
-            for (int64_t n = begin; n < end; ++n) result.data[n] = out[n];
-        });
+        forwardPlan.execute(reinterpret_cast<const fftwf_complex*>(source.data), out);
     }
     destination = std::move(result);
 }
 
 void FFTWEngine::inverse(const Image& source, Image& destination, bool realOnly, bool normalize) {
-    const int64_t count = static_cast<int64_t>(rows) * cols;
-    const float* src = source.data;
-    fftwf_complex* input = inBuffer;
-    if (planAligned(src, inBuffer)) {
-        input = reinterpret_cast<fftwf_complex*>(const_cast<float*>(src));
-    } else {
-        float* in = reinterpret_cast<float*>(inBuffer);
-        parallelFor(2 * count, 2 * 65537, [&](int64_t begin, int64_t end) {
-            for (int64_t n = begin; n < end; ++n) in[n] = src[n];
-        });
-    }
+    const auto* in = reinterpret_cast<const fftwf_complex*>(source.data);
     const float d = normalize ? static_cast<float>(static_cast<int64_t>(source.width) * source.height) : 1.0f;
+    const size_t rowLength = static_cast<size_t>(cols);
     Image result(source.height, source.width, realOnly ? 1 : 2);
+    float* values = result.data;
     if (realOnly) {
-        fftwf_execute_dft(backwardPlan, input, outBuffer);
-        const float* out = reinterpret_cast<const float*>(outBuffer);
-        parallelFor(count, 65537, [&](int64_t begin, int64_t end) {
-            for (int64_t n = begin; n < end; ++n) result.data[n] = out[2 * n] / d;
+        const float* complexOut = reinterpret_cast<const float*>(outBuffer);
+        backwardPlan.execute(in, outBuffer, [&](int32_t firstRow, int32_t endRow) {
+            for (size_t n = firstRow * rowLength; n < endRow * rowLength; ++n)
+                values[n] = complexOut[2 * n] / d;
+        });
+    } else if (normalize) {
+        backwardPlan.execute(in, reinterpret_cast<fftwf_complex*>(values), [&](int32_t firstRow, int32_t endRow) {
+            for (size_t n = 2 * firstRow * rowLength; n < 2 * endRow * rowLength; ++n) values[n] = values[n] / d;
         });
     } else {
-        float* out = result.data;
-        const bool direct = planAligned(out, outBuffer);
-        fftwf_execute_dft(backwardPlan, input, direct ? reinterpret_cast<fftwf_complex*>(out) : outBuffer);
-        const float* from = direct ? out : reinterpret_cast<const float*>(outBuffer);
-        // Dividing by one leaves every value as it is, so an unnormalised
-        // result written in place needs no second pass.
-        if (!direct || normalize) {
-            parallelFor(2 * count, 2 * 65537, [&](int64_t begin, int64_t end) {
-                for (int64_t n = begin; n < end; ++n) out[n] = from[n] / d;
-            });
-        }
+        // Dividing by one would leave every value as it is.
+        backwardPlan.execute(in, reinterpret_cast<fftwf_complex*>(values));
     }
     destination = std::move(result);
 }

@@ -2,15 +2,16 @@
 
 #include <fftw3.h>
 
+#include "dft_2d.h"
 #include "fft_engine.h"
 
 namespace imgproc {
 
 class FFTWEngine : public FFTEngine {
 public:
-    fftwf_plan forwardPlan = nullptr;
-    fftwf_plan backwardPlan = nullptr;
-    fftwf_complex* inBuffer = nullptr;
+    Dft2D forwardPlan;
+    Dft2D backwardPlan;
+    // Receives the complex result of an inverse whose real parts are kept.
     fftwf_complex* outBuffer = nullptr;
 
     FFTWEngine(int32_t rows, int32_t cols);

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include <fftw3.h>
+
+namespace imgproc {
+
+// Unnormalised rows x cols complex DFT of one direction (FFTW_FORWARD or
+// FFTW_BACKWARD), computed as one-dimensional FFTW transforms of blocks of
+// columns and then of blocks of rows, shared out over the worker pool.
+//
+// FFTW's own two-dimensional plans are either slow to make (measured plans
+// cost seconds per size) or, with FFTW_ESTIMATE on several threads, 5-30
+// times slower than the machine allows at many picture shapes. Here every
+// block runs the same single-threaded FFTW_ESTIMATE plan, whose choice does
+// not depend on timing, and the blocks are laid out by the size alone, so a
+// transform gives the same bits on every run and at every thread count.
+class Dft2D {
+public:
+    // Called on a worker thread once rows [firstRow, endRow) of the output
+    // hold their final values, while they are still in that core's cache.
+    using RowsDone = std::function<void(int32_t firstRow, int32_t endRow)>;
+
+    Dft2D(int32_t rows, int32_t cols, int sign);
+    ~Dft2D();
+    Dft2D(const Dft2D&) = delete;
+    Dft2D& operator=(const Dft2D&) = delete;
+
+    int32_t rows() const { return rows_; }
+    int32_t cols() const { return cols_; }
+
+    // `in` holds rows * cols complex values; `out` may be `in`.
+    void execute(const fftwf_complex* in, fftwf_complex* out, const RowsDone& rowsDone = {}) const;
+    // The same transform of a real input (imaginary parts zero).
+    void executeReal(const float* in, fftwf_complex* out, const RowsDone& rowsDone = {}) const;
+
+private:
+    void run(const float* in, bool realInput, fftwf_complex* out, const RowsDone& rowsDone) const;
+
+    int32_t rows_;
+    int32_t cols_;
+    int sign_;
+    fftwf_plan columnPlan_ = nullptr;      // a full block of columns
+    fftwf_plan columnTailPlan_ = nullptr;  // the last, narrower block
+    fftwf_plan rowPlan_ = nullptr;
+    fftwf_plan rowTailPlan_ = nullptr;
+};
+
+// Sets FFTW's planner to one thread for its lifetime and then restores the
+// thread count it found: the engine's own plans are run one per core by the
+// worker pool, and FFTW's threaded FFTW_ESTIMATE plans are the slow ones.
+class SerialPlanning {
+public:
+    SerialPlanning();
+    ~SerialPlanning();
+    SerialPlanning(const SerialPlanning&) = delete;
+    SerialPlanning& operator=(const SerialPlanning&) = delete;
+
+private:
+    int previous_;
+};
+
+}  // namespace imgproc
+
+// Benchmarks define this to count the engine's two-dimensional transforms;
+// in the program it stays undefined and is never called.
+extern "C" void vantrelTransformExecuted(int rows, int cols, int sign) __attribute__((weak));
