@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "color.h"
+#include "dft_2d.h"
 #include "fft_convolve.h"
 #include "fft_engine.h"
 #include "geometry.h"
@@ -58,6 +59,15 @@ void recordExecution(fftwf_plan plan) {
     if (found != l.plans.end()) ++l.counts[found->second].executions;
 }
 
+void recordTransform(const TransformShape& shape) {
+    Ledger& l = ledger();
+    std::lock_guard<std::mutex> lock(l.mutex);
+    if (!l.recording) return;
+    TransformCount& count = l.counts[shape];
+    ++count.executions;
+    count.plans = 1;
+}
+
 template <typename Function>
 Function forwardTo(const char* name) {
     void* symbol = dlsym(RTLD_NEXT, name);
@@ -73,15 +83,12 @@ Function forwardTo(const char* name) {
 
 extern "C" {
 
-fftwf_plan fftwf_plan_dft_2d(int n0, int n1, fftwf_complex* in, fftwf_complex* out, int sign,
-                             unsigned flags) {
-    using Fn = fftwf_plan (*)(int, int, fftwf_complex*, fftwf_complex*, int, unsigned);
-    static const Fn next = bench::forwardTo<Fn>("fftwf_plan_dft_2d");
-    fftwf_plan plan = next(n0, n1, in, out, sign, flags);
-    bench::recordPlan(plan, bench::TransformShape{2, n0, n1, sign, in == out});
-    return plan;
+// The engine's two-dimensional transforms announce themselves here.
+void vantrelTransformExecuted(int rows, int cols, int sign) {
+    bench::recordTransform(bench::TransformShape{2, rows, cols, sign, false});
 }
 
+// The edge taper's one-dimensional transforms are planned and run directly.
 fftwf_plan fftwf_plan_dft_1d(int n, fftwf_complex* in, fftwf_complex* out, int sign,
                              unsigned flags) {
     using Fn = fftwf_plan (*)(int, fftwf_complex*, fftwf_complex*, int, unsigned);
@@ -96,14 +103,6 @@ void fftwf_execute(const fftwf_plan plan) {
     static const Fn next = bench::forwardTo<Fn>("fftwf_execute");
     bench::recordExecution(plan);
     next(plan);
-}
-
-// The engine runs its plans on image buffers through the new-array call.
-void fftwf_execute_dft(const fftwf_plan plan, fftwf_complex* in, fftwf_complex* out) {
-    using Fn = void (*)(const fftwf_plan, fftwf_complex*, fftwf_complex*);
-    static const Fn next = bench::forwardTo<Fn>("fftwf_execute_dft");
-    bench::recordExecution(plan);
-    next(plan, in, out);
 }
 
 }  // extern "C"
@@ -129,30 +128,101 @@ long transformCount(const TransformCensus& census) {
     return total;
 }
 
-double skeletonSeconds(const TransformCensus& census) {
-    const auto start = std::chrono::steady_clock::now();
-    for (const auto& [shape, count] : census) {
+namespace {
+
+struct ShapeBuffers {
+    fftwf_complex* in;
+    fftwf_complex* out;
+    explicit ShapeBuffers(const TransformShape& shape) {
         const size_t n = static_cast<size_t>(shape.n0) * shape.n1;
-        auto* in = static_cast<fftwf_complex*>(fftwf_malloc(n * sizeof(fftwf_complex)));
-        auto* out = shape.inPlace
-                        ? in
-                        : static_cast<fftwf_complex*>(fftwf_malloc(n * sizeof(fftwf_complex)));
+        in = static_cast<fftwf_complex*>(fftwf_malloc(n * sizeof(fftwf_complex)));
+        out = static_cast<fftwf_complex*>(fftwf_malloc(n * sizeof(fftwf_complex)));
         std::memset(in, 0, n * sizeof(fftwf_complex));
-        std::vector<fftwf_plan> plans;
-        for (long p = 0; p < std::max(1L, count.plans); ++p) {
-            plans.push_back(shape.rank == 2 ? fftwf_plan_dft_2d(shape.n0, shape.n1, in, out,
-                                                                shape.sign, FFTW_ESTIMATE)
-                                            : fftwf_plan_dft_1d(shape.n0, in, out, shape.sign,
-                                                                FFTW_ESTIMATE));
-        }
-        for (long e = 0; e < count.executions; ++e) {
-            fftwf_execute(plans[static_cast<size_t>(e) % plans.size()]);
-        }
-        for (fftwf_plan plan : plans) fftwf_destroy_plan(plan);
-        if (out != in) fftwf_free(out);
-        fftwf_free(in);
+        std::memset(out, 0, n * sizeof(fftwf_complex));
     }
+    ~ShapeBuffers() {
+        fftwf_free(in);
+        fftwf_free(out);
+    }
+    ShapeBuffers(const ShapeBuffers&) = delete;
+    ShapeBuffers& operator=(const ShapeBuffers&) = delete;
+};
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// One-dimensional transforms are planned the engine's way in both timings.
+double oneDimensionalSeconds(const TransformShape& shape, const TransformCount& count) {
+    const ShapeBuffers buffers(shape);
+    fftwf_plan plan = nullptr;
+    {
+        const imgproc::SerialPlanning serial;
+        plan = fftwf_plan_dft_1d(shape.n0, buffers.in, buffers.out, shape.sign, FFTW_ESTIMATE);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    for (long e = 0; e < count.executions; ++e) fftwf_execute(plan);
+    const double seconds = secondsSince(start);
+    fftwf_destroy_plan(plan);
+    return seconds;
+}
+
+}  // namespace
+
+double skeletonSeconds(const TransformCensus& census) {
+    double seconds = 0.0;
+    for (const auto& [shape, count] : census) {
+        if (shape.rank == 1) {
+            seconds += oneDimensionalSeconds(shape, count);
+            continue;
+        }
+        const ShapeBuffers buffers(shape);
+        const auto start = std::chrono::steady_clock::now();
+        const imgproc::Dft2D transform(shape.n0, shape.n1, shape.sign);
+        for (long e = 0; e < count.executions; ++e) transform.execute(buffers.in, buffers.out);
+        seconds += secondsSince(start);
+    }
+    return seconds;
+}
+
+double floorSeconds(const TransformCensus& census, int maxThreads) {
+    double seconds = 0.0;
+    const int previous = fftwf_planner_nthreads();
+    for (const auto& [shape, count] : census) {
+        if (shape.rank == 1) {
+            seconds += oneDimensionalSeconds(shape, count);
+            continue;
+        }
+        const ShapeBuffers buffers(shape);
+        // FFTW_MEASURE overwrites the arrays while it plans, so every plan
+        // is made before the timed executions.
+        fftwf_plan best = nullptr;
+        double bestSeconds = 0.0;
+        for (int threads = 1; threads <= maxThreads; ++threads) {
+            fftwf_plan_with_nthreads(threads);
+            fftwf_plan plan = fftwf_plan_dft_2d(shape.n0, shape.n1, buffers.in, buffers.out,
+                                                shape.sign, FFTW_MEASURE);
+            std::memset(buffers.in, 0, sizeof(fftwf_complex) * shape.n0 * shape.n1);
+            fftwf_execute(plan);
+            const int trials = 3;
+            const auto start = std::chrono::steady_clock::now();
+            for (int t = 0; t < trials; ++t) fftwf_execute(plan);
+            const double perTransform = secondsSince(start) / trials;
+            if (best == nullptr || perTransform < bestSeconds) {
+                if (best != nullptr) fftwf_destroy_plan(best);
+                best = plan;
+                bestSeconds = perTransform;
+            } else {
+                fftwf_destroy_plan(plan);
+            }
+        }
+        const auto start = std::chrono::steady_clock::now();
+        for (long e = 0; e < count.executions; ++e) fftwf_execute(best);
+        seconds += secondsSince(start);
+        fftwf_destroy_plan(best);
+    }
+    fftwf_plan_with_nthreads(previous);
+    return seconds;
 }
 
 void resetPeakMemory() {

@@ -2,10 +2,11 @@
 // FFT-only skeleton timer, the peak resident size, the test-data readers and
 // the blur that makes a sharp test picture look like a shaken photograph.
 //
-// The census stands in front of libfftw3f's fftwf_plan_dft_2d,
+// The census counts the engine's two-dimensional transforms through the hook
+// the engine calls when a benchmark defines it (vantrelTransformExecuted),
+// and its one-dimensional ones by standing in front of libfftw3f's
 // fftwf_plan_dft_1d and fftwf_execute (bench_support.cpp defines them and
-// forwards to the library's own through dlsym(RTLD_NEXT)), so the engine's
-// calls are counted without the engine knowing.
+// forwards to the library's own through dlsym(RTLD_NEXT)).
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -40,10 +41,17 @@ TransformCensus countTransforms(const std::function<void()>& run);
 // Executions over all shapes.
 long transformCount(const TransformCensus& census);
 
-// The transforms of a run and nothing else: as many plans of each shape made
-// with FFTW_ESTIMATE, executed as many times, on buffers of the same size and
-// placement, on the thread count FFTW was set to.
+// The transforms of a run and nothing else, made the engine's way (the same
+// block transforms on the worker pool), executed as many times on buffers of
+// the same size.
 double skeletonSeconds(const TransformCensus& census);
+
+// The machine's floor for the same transforms: for each shape FFTW's own
+// two-dimensional plan made with FFTW_MEASURE at every thread count from 1
+// to maxThreads, the fastest one executed as many times as the run did.
+// Planning is not timed; FFTW's wisdom in memory (or imported by the caller)
+// makes a shape's later plans quick.
+double floorSeconds(const TransformCensus& census, int maxThreads);
 
 // Resets the peak resident size so that it covers what follows only, where
 // the kernel allows it (otherwise the peak stays the process's so far).

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "dft_2d.h"
+#include "parallel.h"
+#include "test_support.h"
+
+using imgproc::Dft2D;
+using imgproc::Image;
+
+namespace {
+
+struct Buffer {
+    fftwf_complex* data;
+    explicit Buffer(size_t count) : data(static_cast<fftwf_complex*>(fftwf_malloc(count * sizeof(fftwf_complex)))) {}
+    ~Buffer() { fftwf_free(data); }
+    Buffer(const Buffer&) = delete;
+    Buffer& operator=(const Buffer&) = delete;
+    const float* floats() const { return reinterpret_cast<const float*>(data); }
+};
+
+bool sameBits(const float* a, const float* b, size_t floats) {
+    return std::memcmp(a, b, floats * sizeof(float)) == 0;
+}
+
+// Shapes with and without a narrower last block of columns or rows, single
+// rows and columns, prime factors, and one large enough to be shared out.
+const std::vector<std::pair<int, int>> kShapes = {{1, 1},  {1, 37},  {37, 1},  {3, 5},
+                                                  {17, 33}, {64, 48}, {130, 71}, {253, 381}};
+
+}  // namespace
+
+TEST(Dft2D, AgreesWithFFTWsOwnTwoDimensionalPlan) {
+    for (const auto& [rows, cols] : kShapes) {
+        const size_t n = static_cast<size_t>(rows) * cols;
+        const Image input = testsupport::randomImage(rows, cols, 2, 11, -1.0f, 1.0f);
+        for (int sign : {FFTW_FORWARD, FFTW_BACKWARD}) {
+            Buffer in(n), expected(n), actual(n);
+            fftwf_plan plan = fftwf_plan_dft_2d(rows, cols, in.data, expected.data, sign, FFTW_ESTIMATE);
+            std::memcpy(in.data, input.data, n * sizeof(fftwf_complex));
+            fftwf_execute(plan);
+            fftwf_destroy_plan(plan);
+            Dft2D(rows, cols, sign).execute(in.data, actual.data);
+            EXPECT_TRUE(sameBits(in.floats(), input.data, 2 * n)) << "the input is kept";
+            // Sums of n unit-sized terms: rounding grows with log n.
+            double worst = 0.0;
+            for (size_t i = 0; i < 2 * n; ++i)
+                worst = std::max(worst, static_cast<double>(std::fabs(actual.floats()[i] - expected.floats()[i])));
+            EXPECT_LT(worst, 1e-6 * std::sqrt(static_cast<double>(n)) * 20) << rows << "x" << cols;
+        }
+    }
+}
+
+// The result may depend only on the size: not on how many threads share the
+// blocks out, nor on where the output lies.
+TEST(Dft2D, GivesTheSameBitsWhateverRunsIt) {
+    const int rows = 253, cols = 381;
+    const size_t n = static_cast<size_t>(rows) * cols;
+    const Image real = testsupport::randomImage(rows, cols, 1, 5);
+    Image complex(rows, cols, 2);
+    for (size_t i = 0; i < n; ++i) {
+        complex.data[2 * i] = real.data[i];
+        complex.data[2 * i + 1] = 0.0f;
+    }
+    const Dft2D transform(rows, cols, FFTW_FORWARD);
+    Buffer pooled(n), fromReal(n), inPlace(n), offset(n + 1);
+    transform.execute(reinterpret_cast<const fftwf_complex*>(complex.data), pooled.data);
+
+    transform.executeReal(real.data, fromReal.data);
+    EXPECT_TRUE(sameBits(pooled.floats(), fromReal.floats(), 2 * n)) << "real input";
+
+    std::memcpy(inPlace.data, complex.data, n * sizeof(fftwf_complex));
+    transform.execute(inPlace.data, inPlace.data);
+    EXPECT_TRUE(sameBits(pooled.floats(), inPlace.floats(), 2 * n)) << "in place";
+
+    // One complex value on, the output lacks the alignment the plans expect.
+    transform.execute(reinterpret_cast<const fftwf_complex*>(complex.data), offset.data + 1);
+    EXPECT_TRUE(sameBits(pooled.floats(), offset.floats() + 2, 2 * n)) << "unaligned output";
+
+    // Inside a parallel loop each transform runs on one thread, two at once.
+    Buffer serialA(n), serialB(n);
+    imgproc::parallelFor(2, 1, [&](int64_t begin, int64_t end) {
+        for (int64_t k = begin; k < end; ++k)
+            transform.execute(reinterpret_cast<const fftwf_complex*>(complex.data), k == 0 ? serialA.data : serialB.data);
+    });
+    EXPECT_TRUE(sameBits(pooled.floats(), serialA.floats(), 2 * n)) << "one thread";
+    EXPECT_TRUE(sameBits(pooled.floats(), serialB.floats(), 2 * n)) << "one thread";
+}
+
+TEST(Dft2D, ReportsEveryRowOnceWithItsFinalValues) {
+    const int rows = 130, cols = 300;
+    const size_t n = static_cast<size_t>(rows) * cols;
+    const Image input = testsupport::randomImage(rows, cols, 2, 3);
+    Buffer out(n);
+    std::vector<int> seen(rows, 0);
+    std::vector<float> copied(2 * n);
+    Dft2D(rows, cols, FFTW_BACKWARD)
+        .execute(reinterpret_cast<const fftwf_complex*>(input.data), out.data, [&](int32_t first, int32_t end) {
+            for (int32_t r = first; r < end; ++r) ++seen[r];
+            std::memcpy(copied.data() + 2 * static_cast<size_t>(first) * cols,
+                        out.floats() + 2 * static_cast<size_t>(first) * cols,
+                        2 * static_cast<size_t>(end - first) * cols * sizeof(float));
+        });
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), rows);
+    EXPECT_TRUE(sameBits(copied.data(), out.floats(), 2 * n));
+}
