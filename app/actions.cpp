@@ -139,6 +139,9 @@ void Clarnex::createMenus()
     innerBar->addMenu(optionsMenu);
     innerBar->addMenu(helpMenu);
     innerBar->adjustSize();
+    // The inner bar is placed by hand, so the form's bar does not grow with
+    // it: it is made tall enough to show the menu titles whole.
+    ui->menuBar->setMinimumHeight(innerBar->height());
 
     // The free part of the bar is the frameless window's title bar.
     ui->menuBar->installEventFilter(this);

@@ -1,11 +1,10 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 
 #include "deblur.h"
 #include "image.h"
-
-class QImage;
 
 // Runs one deblurring on its own thread. The picture is converted in the
 // constructor and the result in getResult, both on the GUI thread, so the
@@ -51,4 +50,6 @@ private:
     bool denoise;
     imgproc::Processor processor;
     int* progress;
+    // The form of a one-channel result: indexed or 8-bit grey, as the input was.
+    QImage::Format resultGreyFormat;
 };

@@ -78,7 +78,6 @@ void Clarnex::updateProgress()
 {
     const int p = imgproc::loadProgress(&progress);
     progressBar->setTextVisible(true);
-    progressBar->setValue(p);
 
     ++progressTicks;
     const double elapsed = static_cast<double>(static_cast<uint32_t>(progressTicks * 200));
@@ -86,7 +85,12 @@ void Clarnex::updateProgress()
     if (p != 0) tenths = static_cast<int>(elapsed / 100.0 / p * (100 - p));
     float seconds = static_cast<float>(tenths / 10.0);
     if (seconds < 0) seconds = 0;
+    showProgress(p, seconds);
+}
 
+void Clarnex::showProgress(int p, float seconds)
+{
+    progressBar->setValue(p);
     progressBar->setFormat("Time remaining: " + QString::number(static_cast<double>(seconds), 'g', 6) + "s. " +
                            QString::number(static_cast<unsigned>(p)) + "%");
 }

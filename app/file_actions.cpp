@@ -19,7 +19,9 @@ void Clarnex::browseFiles()
         this, tr("Open File"), QString(), tr("Image Files (*.png *.jpg *.bmp *.jpeg *.tiff *.pgm *.ppm)"));
     if (name.isEmpty()) return;
 
-    const bool opened = openFile(QUrl(name));
+    // A local file's URL: a name read as a URL would take "%", "#" or "?"
+    // for escapes, a fragment or a query.
+    const bool opened = openFile(QUrl::fromLocalFile(name));
     if (tutorialRunning && tutorialWizard) tutorialWizard->setNextEnabled(opened);
 }
 
@@ -27,7 +29,8 @@ bool Clarnex::openFile(QUrl url)
 {
     if (state == WorkState::Running) return false;
 
-    currentFile = url.toString();
+    // The file itself, not the URL's text form, which escapes "%" and the like.
+    currentFile = url.isLocalFile() ? url.toLocalFile() : url.toString();
     // Read into a temporary: a failed read keeps the picture on show.
     QImage picture;
     if (!picture.load(currentFile) || picture.isNull()) {
@@ -36,6 +39,8 @@ bool Clarnex::openFile(QUrl url)
     }
     inputImage.swap(picture);
     loadedFile = currentFile;
+    // An earlier failure no longer holds.
+    ui->statusBar->clearMessage();
     imageView->setImage(QPixmap::fromImage(inputImage), true);
     setState(WorkState::ImageLoaded);
     return true;

@@ -101,7 +101,10 @@ void ImageView::dropEvent(QDropEvent* e)
     qDebug() << e;
     for (const QUrl& url : e->mimeData()->urls()) {
         if (url.isValid()) {
-            emit urlReceived(QUrl(url.toLocalFile()));
+            // A file URL again: the bare path read as a URL would lose "#"
+            // and "?" and escape "%". A URL that is no local file gives an
+            // empty one, which fails to open.
+            emit urlReceived(QUrl::fromLocalFile(url.toLocalFile()));
             return;
         }
     }

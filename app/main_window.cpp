@@ -127,6 +127,8 @@ void Clarnex::setState(WorkState s)
         if (state == WorkState::ResultShown) inputImage = resultImage;
         ui->statusBar->showMessage("Running...");
         progressTicks = 0;
+        // The bar starts empty, not on the previous run's value until the first tick.
+        showProgress(0, 0.0f);
         progressTimer->start(200);
     } else {
         imgproc::storeProgress(&progress, 0);

@@ -103,6 +103,8 @@ private:
     bool writePicture(const QString& name);
     // Moves the tutorial pages along with the window, when a tutorial runs.
     void moveTutorialPages();
+    // Shows the percentage p and the time remaining on the progress bar.
+    void showProgress(int p, float seconds);
     // Ends the thread of the latest run and deletes its worker (waits for a run).
     void finishRunThread();
 

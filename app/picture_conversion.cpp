@@ -32,18 +32,27 @@ void qImageToImage(const QImage& picture, imgproc::Image& out)
     const int w = picture.width();
     const int h = picture.height();
 
-    if (picture.format() == QImage::Format_Indexed8) {
-        // The palette colour's blue byte for every index; an index beyond the
-        // table reads as the colour 0, as QImage::pixel gives it.
-        std::array<float, 256> indexValue{};
-        const QVector<QRgb> table = picture.colorTable();
-        for (int i = 0; i < 256; ++i) indexValue[i] = i < table.size() ? lut[qBlue(table[i])] : 0.0f;
+    if (isGreyPicture(picture)) {
+        std::array<float, 256> byteValue{};
+        if (picture.format() == QImage::Format_Indexed8) {
+            // The palette colour's blue byte for every index; an index beyond
+            // the table reads as the colour 0, as QImage::pixel gives it.
+            const QVector<QRgb> table = picture.colorTable();
+            for (int i = 0; i < 256; ++i) byteValue[i] = i < table.size() ? lut[qBlue(table[i])] : 0.0f;
+        } else {
+            byteValue = lut;
+        }
+        // Qt reads grey PNG, PGM and JPEG files as 8- or 16-bit grey, and only
+        // grey BMP files as indexed; the engine takes one channel for all.
+        const QImage grey = picture.format() == QImage::Format_Grayscale16
+                                ? picture.convertToFormat(QImage::Format_Grayscale8)
+                                : picture;
 
         imgproc::Image image(h, w, 1);
         for (int y = 0; y < h; ++y) {
-            const uchar* line = picture.constScanLine(y);
+            const uchar* line = grey.constScanLine(y);
             float* row = image.data + static_cast<size_t>(y) * w;
-            for (int x = 0; x < w; ++x) row[x] = indexValue[line[x]];
+            for (int x = 0; x < w; ++x) row[x] = byteValue[line[x]];
         }
         out = std::move(image);
         return;
@@ -78,16 +87,26 @@ void qImageToImage(const QImage& picture, imgproc::Image& out)
     out = std::move(image);
 }
 
-void imageToQImage(const imgproc::Image& image, QImage& out)
+bool isGreyPicture(const QImage& picture)
+{
+    const QImage::Format format = picture.format();
+    return format == QImage::Format_Indexed8 || format == QImage::Format_Grayscale8 ||
+           format == QImage::Format_Grayscale16;
+}
+
+void imageToQImage(const imgproc::Image& image, QImage& out, QImage::Format greyFormat)
 {
     const int w = image.width;
     const int h = image.height;
 
     if (image.channels == 1) {
-        QImage picture(w, h, QImage::Format_Indexed8);
-        QVector<QRgb> grey(256);
-        for (int i = 0; i < 256; ++i) grey[i] = qRgb(i, i, i);
-        picture.setColorTable(grey);
+        const bool indexed = greyFormat != QImage::Format_Grayscale8;
+        QImage picture(w, h, indexed ? QImage::Format_Indexed8 : QImage::Format_Grayscale8);
+        if (indexed) {
+            QVector<QRgb> grey(256);
+            for (int i = 0; i < 256; ++i) grey[i] = qRgb(i, i, i);
+            picture.setColorTable(grey);
+        }
         for (int y = 0; y < h; ++y) {
             uchar* line = picture.scanLine(y);
             const float* row = image.data + static_cast<size_t>(y) * w;

@@ -1,5 +1,7 @@
-#include <QComboBox>
+#include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QToolBar>
 
 #include "image_view.h"
 #include "main_window.h"
@@ -64,4 +66,8 @@ void Clarnex::endTutorial()
     }
     setControlsEnabled(true);
     setState(state);
+    // The tutorial switched tool buttons by hand; an action whose state did not
+    // change since then would not correct its button, so each is set again.
+    for (QAction* action : ui->toolBar->actions())
+        if (QWidget* button = ui->toolBar->widgetForAction(action)) button->setEnabled(action->isEnabled());
 }

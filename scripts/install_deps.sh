@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
-packages=(cmake g++ make pkg-config qtbase5-dev libqt5svg5-dev libfftw3-dev libgtest-dev
-          googletest libbenchmark-dev)
+# qt5-image-formats-plugins brings Qt's TIFF reader and writer (the open and
+# save dialogs offer TIFF).
+packages=(cmake g++ make pkg-config qtbase5-dev libqt5svg5-dev qt5-image-formats-plugins libfftw3-dev
+          libgtest-dev googletest libbenchmark-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -6,7 +6,15 @@
 #include <QDebug>
 #include <QPushButton>
 #include <QToolBar>
+#include <QVariant>
 #include <QWidget>
+
+namespace {
+
+// The minimum width a target had before it was highlighted.
+const char* const minimumWidthKey = "minimumWidthBeforeHighlight";
+
+}  // namespace
 
 TutorialWizard::TutorialWizard(QToolBar* toolBar, QObject* parent)
     : QObject(parent), toolBar(toolBar)
@@ -101,7 +109,15 @@ QWidget* TutorialWizard::targetWidget(QObject* target) const
 void TutorialWizard::highlightTarget(QObject* target)
 {
     if (QWidget* widget = targetWidget(target)) {
+        // An action target is switched with its button: the shortcut that the
+        // page names works while the page is on show, and the button never
+        // disagrees with its action afterwards.
+        setTargetActionEnabled(target, true);
         widget->setEnabled(true);
+        // Under a style sheet a combo box asks for less width than its longest
+        // item needs: the control keeps the width it had without the border.
+        widget->setProperty(minimumWidthKey, widget->minimumWidth());
+        widget->setMinimumWidth(qMax(widget->minimumWidth(), widget->sizeHint().width()));
         widget->setStyleSheet(QStringLiteral("border: 2px solid #f00;"));
     }
 }
@@ -109,9 +125,19 @@ void TutorialWizard::highlightTarget(QObject* target)
 void TutorialWizard::unhighlightTarget(QObject* target)
 {
     if (QWidget* widget = targetWidget(target)) {
+        setTargetActionEnabled(target, false);
         widget->setEnabled(false);
         widget->setStyleSheet(QString());
+        const QVariant minimumWidth = widget->property(minimumWidthKey);
+        if (minimumWidth.isValid()) widget->setMinimumWidth(minimumWidth.toInt());
+        widget->setProperty(minimumWidthKey, QVariant());
     }
+}
+
+void TutorialWizard::setTargetActionEnabled(QObject* target, bool enabled)
+{
+    if (auto* action = qobject_cast<QAction*>(target))
+        action->setEnabled(enabled);
 }
 
 void TutorialWizard::leaveCurrentPage()

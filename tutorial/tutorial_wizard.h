@@ -11,7 +11,8 @@ class TutorialPage;
 // Steps the user through one run on a sequence of tutorial pages. Each page is
 // paired with its target, the control it explains: a QAction (shown through
 // its tool-bar button) or a QWidget. While a page is on show its target is
-// enabled and outlined in red. The wizard owns neither the pages (children of
+// enabled and outlined in red (an action together with its button, so that
+// its shortcut works too). The wizard owns neither the pages (children of
 // the main window) nor the targets.
 //
 // finished() is emitted as the very last thing nextPage() and finishTutorial()
@@ -54,6 +55,7 @@ private:
     QWidget* targetWidget(QObject* target) const;
     void highlightTarget(QObject* target);
     void unhighlightTarget(QObject* target);
+    static void setTargetActionEnabled(QObject* target, bool enabled);
     void leaveCurrentPage();
     void showCurrentPage();
 

@@ -3,8 +3,11 @@
 // Shared by the main-window tests: the friend that reaches the window's inner
 // state, and settings kept away from the user's own.
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QSettings>
@@ -107,4 +110,25 @@ inline void checkDragSteps(QWidget* widget)
         sendMouse(widget, step.type, step.at, step.button);
         QCOMPARE(widget->pos(), start + step.moved);
     }
+}
+
+// Answers the next file dialog with the given file. The name is typed, as a
+// user would (selectFile() leaves the name field alone while it has the
+// focus); done() skips accept()'s checks against the file system model, which
+// fills itself asynchronously.
+inline void answerFileDialog(const QString& file)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, file] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            edit->setText(file);
+        static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+    });
+    timer->start();
 }

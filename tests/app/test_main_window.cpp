@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QSpinBox>
 
 #include "app_test_support.h"
@@ -83,6 +84,12 @@ private slots:
         auto* corner = qobject_cast<QMenuBar*>(w.menuBar()->cornerWidget(Qt::TopRightCorner));
         QVERIFY(corner);
         QCOMPARE(corner->actions(), (QList<QAction*>{a.minimizeAction, a.maximizeAction, a.quitAction}));
+
+        // The menu titles are shown whole inside the form's bar.
+        showWindow(w);
+        const QList<QMenuBar*> bars = w.menuBar()->findChildren<QMenuBar*>();
+        QCOMPARE(bars.size(), 2);
+        for (QMenuBar* bar : bars) QVERIFY(w.menuBar()->rect().contains(bar->geometry()));
     }
 
     void stateTable_data()
@@ -114,6 +121,7 @@ private slots:
             Access::setTutorialRunning(w, true);
             Access::setControlsEnabled(w, false);
         }
+        Access::progressBar(w)->setValue(55);  // as a previous run left it
         if (state >= 0) {
             Access::progress(w) = 37;
             Access::setState(w, WorkState(state));
@@ -128,6 +136,8 @@ private slots:
 
         QCOMPARE(Access::timer(w)->isActive(), running);
         if (running) QCOMPARE(Access::timer(w)->interval(), 200);
+        // A run starts from an empty bar, not from the previous run's value.
+        if (running) QCOMPARE(Access::progressBar(w)->value(), 0);
         // Only the engine writes the progress during a run; other states clear it.
         QCOMPARE(Access::progress(w), running ? 37 : 0);
         if (running) QCOMPARE(Access::statusText(w), QString("Running..."));
@@ -329,6 +339,53 @@ private slots:
         Clarnex fresh;
         QVERIFY(!fresh.openFile(QUrl(bad)));
         QCOMPARE(Access::state(fresh), WorkState::NoImage);
+    }
+
+    // A real file whose name a URL would misread, opened through the dialog
+    // and by a drop; a success clears an earlier failure text.
+    void oddFileNamesOpenAndSave()
+    {
+        const QString odd = writePicture("100% a#b?.png", qRgb(20, 40, 60));
+        QVERIFY(QFileInfo::exists(odd));
+        Clarnex w;
+        showWindow(w);
+        QVERIFY(!w.openFile(QUrl::fromLocalFile(QDir::current().absoluteFilePath("missing.png"))));
+        QCOMPARE(Access::statusText(w), QString("Failed to read the image."));
+
+        answerFileDialog(odd);
+        Access::actions(w).openAction->trigger();
+        QCOMPARE(Access::state(w), WorkState::ImageLoaded);
+        QCOMPARE(Access::currentFile(w), odd);
+        QVERIFY(Access::statusText(w).isEmpty());
+        QVERIFY(invoke(w, "saveFile"));
+        QCOMPARE(Access::statusText(w), QString("Image saved to 100% a#b?_clear.png."));
+        QCOMPARE(QImage("100% a#b?_clear.png").pixel(0, 0), qRgb(20, 40, 60));
+
+        invoke(w, "closeFile");
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(odd)});
+        QWidget* target = Access::view(w)->viewport();
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &drop);
+        QCOMPARE(Access::state(w), WorkState::ImageLoaded);
+        QCOMPARE(Access::currentFile(w), odd);
+    }
+
+    // The open and save filters name TIFF: a picture saved as TIFF reads back.
+    void tiffRoundTrip()
+    {
+        Clarnex w;
+        showWindow(w);
+        QVERIFY(w.openFile(QUrl(writePicture("plain.png", qRgb(90, 160, 30)))));
+        const QString tiff = QDir::current().absoluteFilePath("plain.tiff");
+        answerFileDialog(tiff);
+        invoke(w, "saveAsFile");
+        QCOMPARE(Access::statusText(w), QString("Image saved."));
+        QVERIFY(w.openFile(QUrl(tiff)));
+        QCOMPARE(Access::input(w).size(), QSize(40, 30));
+        QCOMPARE(Access::input(w).pixel(20, 15), qRgb(90, 160, 30));
     }
 
     void noRunWithoutPictureNorOpenDuringRun()

@@ -46,6 +46,31 @@ private slots:
             for (int x = 0; x < 16; ++x) QCOMPARE(back.pixelIndex(x, y), y * 16 + x + 64);
     }
 
+    // Qt reads grey PNG, PGM and JPEG files as 8- or 16-bit grey: one channel,
+    // and the result comes back as 8-bit grey when asked for.
+    void greyFormatsTakeOneChannel()
+    {
+        QImage grey(16, 12, QImage::Format_Grayscale8);
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 16; ++x) grey.scanLine(y)[x] = static_cast<uchar>(y * 16 + x + 40);
+        imgproc::Image image;
+        qImageToImage(grey, image);
+        QCOMPARE(shape(image), (QList<int>{1, 16, 12}));
+        QCOMPARE(image.data[17], 57.0f / 255.0f);
+
+        QImage back;
+        imageToQImage(image, back, QImage::Format_Grayscale8);
+        QCOMPARE(back.format(), QImage::Format_Grayscale8);
+        QCOMPARE(back, grey);
+
+        const QImage deep = grey.convertToFormat(QImage::Format_Grayscale16);
+        QVERIFY(isGreyPicture(deep) && !isGreyPicture(deep.convertToFormat(QImage::Format_RGB32)));
+        imgproc::Image fromDeep;
+        qImageToImage(deep, fromDeep);
+        QCOMPARE(shape(fromDeep), (QList<int>{1, 16, 12}));
+        QCOMPARE(QVector<float>(fromDeep.data, fromDeep.data + 192), QVector<float>(image.data, image.data + 192));
+    }
+
     void colourWithAlphaLosesAlpha()
     {
         QImage picture(2, 1, QImage::Format_ARGB32);

@@ -8,8 +8,6 @@
 #include "tutorial_wizard.h"
 
 #include <QComboBox>
-#include <QFileDialog>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -18,27 +16,6 @@
 using A = ClarnexTestAccess;
 
 namespace {
-
-// Answers the next file dialog with the given file. The name is typed, as a
-// user would (selectFile() leaves the name field alone while it has the
-// focus); done() skips accept()'s checks against the file system model, which
-// fills itself asynchronously.
-void answerFileDialog(const QString& file)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, file] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-            edit->setText(file);
-        static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
-    });
-    timer->start();
-}
 
 QList<TutorialPage*> visiblePages(Clarnex& w)
 {
@@ -167,6 +144,67 @@ private slots:
         wizard->currentPage()->nextButton->click();
         startPage->backButton->click();
         QCOMPARE(A::result(*window), after);
+    }
+
+    // The first-start tutorial run to its end through its own controls: the
+    // shortcuts its pages name, the highlighted buttons, then the window's.
+    void firstStartTutorialToItsEnd()
+    {
+        QSettings("VANTREL", "Tolvane").clear();
+        Clarnex window;
+        window.showWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        TutorialWizard* wizard = A::wizard(window);
+        QVERIFY(wizard);
+        Ui::DeblurUIActions& a = A::actions(window);
+        QToolBar* toolBar = A::toolBar(window);
+        const auto button = [toolBar](QAction* action) { return toolBar->widgetForAction(action); };
+        const auto pressCtrl = [&window](Qt::Key key) {
+            QApplication::setActiveWindow(&window);
+            QTest::keyClick(&window, key, Qt::ControlModifier);
+        };
+        const auto next = [wizard] { wizard->currentPage()->nextButton->click(); };
+
+        // Page 1 names Ctrl+O.
+        answerFileDialog(picture);
+        pressCtrl(Qt::Key_O);
+        QCOMPARE(A::state(window), WorkState::ImageLoaded);
+        next();
+        // Only the page on show has its shortcut.
+        QVERIFY(!a.openAction->isEnabled() && !button(a.openAction)->isEnabled());
+
+        // The outline does not squeeze the blur strength box below its natural width.
+        QComboBox* combo = A::bar(window)->blurStrengthCombo;
+        QVERIFY(!combo->styleSheet().isEmpty());
+        QTRY_VERIFY(combo->width() >= ParameterBar().blurStrengthCombo->sizeHint().width());
+        next();
+        QCOMPARE(combo->minimumWidth(), 0);
+        next();
+        next();
+
+        // Page 5: the Start button runs.
+        QVERIFY(qobject_cast<StartUpPage*>(wizard->currentPage()));
+        QTest::mouseClick(button(a.startAction), Qt::LeftButton);
+        QCOMPARE(A::state(window), WorkState::Running);
+        QTRY_COMPARE_WITH_TIMEOUT(A::state(window), WorkState::ResultShown, 60000);
+        next();
+
+        // Page 6 names Ctrl+D.
+        const QString saved = files.filePath(QStringLiteral("tutorial result.png"));
+        answerFileDialog(saved);
+        pressCtrl(Qt::Key_D);
+        QCOMPARE(A::statusText(window), QString("Image saved."));
+        QCOMPARE(QImage(saved).size(), QSize(96, 96));
+        next();
+        QVERIFY(!A::tutorialRunning(window));
+
+        // Every button follows its action again, and the Start button works.
+        for (QAction* action : toolBar->actions())
+            QVERIFY2(button(action)->isEnabled() == action->isEnabled(), qPrintable(action->text()));
+        QVERIFY(button(a.startAction)->isEnabled() && button(a.openAction)->isEnabled());
+        QTest::mouseClick(button(a.startAction), Qt::LeftButton);
+        QCOMPARE(A::state(window), WorkState::Running);
+        QTRY_COMPARE_WITH_TIMEOUT(A::state(window), WorkState::ResultShown, 60000);
     }
 
     void shortcutTextNamesTheBoundZoomKeys()

@@ -130,6 +130,32 @@ private slots:
         QCOMPARE(Access::view(w)->currentScale(), zoom);
     }
 
+    // Grey files run as one channel, and the result is saved as 8-bit grey.
+    void greyFilesStayGrey()
+    {
+        QTemporaryDir work;
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(work.path()));
+        const QImage crop = QImage(testPhoto).copy(100, 80, 48, 40);
+        QVERIFY(crop.save("grey.png") && crop.save("grey.pgm") && crop.save("grey.jpg"));
+        QVERIFY(crop.convertToFormat(QImage::Format_Grayscale16).save("deep.png"));
+
+        Clarnex w;
+        Access::bar(w)->denoiseCheck->setChecked(true);
+        for (const char* name : {"grey.pgm", "grey.jpg", "deep.png", "grey.png"}) {
+            QVERIFY2(w.openFile(QUrl::fromLocalFile(work.filePath(name))), name);
+            Access::actions(w).startAction->trigger();
+            QVERIFY(Access::worker(w));
+            QVERIFY2(Access::worker(w)->inputImage().channels == 1, name);
+            QTRY_COMPARE_WITH_TIMEOUT(Access::statusText(w), QString("Finish."), 120000);
+        }
+        QVERIFY(QMetaObject::invokeMethod(&w, "saveFile"));
+        const QImage saved("grey_clear.png");
+        QCOMPARE(saved.format(), QImage::Format_Grayscale8);
+        QCOMPARE(saved.size(), QSize(48, 40));
+        QVERIFY(QDir::setCurrent(before));
+    }
+
     void shutdownWaitsForRun()
     {
         QPointer<QThread> thread;
