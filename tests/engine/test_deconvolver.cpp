@@ -146,6 +146,28 @@ TEST(Deconvolver, HugeLambdaMakesNoPassAndConstantStaysConstant) {
     EXPECT_LT(testsupport::maxAbsDiff(out, constant), 1e-5);
 }
 
+TEST(Deconvolver, RingingResidualsBeyondOneAreMedianFilteredAsOne) {
+    // With no solver pass the smoother result is the input plane s. The
+    // first plane is set to s + 1.5 left of column 128 and s - 1.5 from it on:
+    // the residual maps to 1 and to 0, every 7 x 7 window has at least four
+    // of its columns on its centre's side, and so m = +1 left and -1 right.
+    for (bool denoised : {false, true}) {
+        auto d = prepared(pattern(16, 16, 1), 200.0f, 1);
+        const Image& s = d->inputPlanes[0];
+        Image o = s;
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x) o.data[y * 256 + x] += x < 128 ? 1.5f : -1.5f;
+        d->outputPlanes[0] = o;
+        denoised ? d->reduceRingingDenoised() : d->reduceRinging();
+        const Image& out = d->outputPlanes[0];
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x) {
+                const float m = x < 128 ? 1.0f : -1.0f;
+                ASSERT_EQ(out.data[y * 256 + x], o.data[y * 256 + x] - m) << y << "," << x << " " << denoised;
+            }
+    }
+}
+
 TEST(Deconvolver, NoiseSolverKeepsAConstantPlaneUnderAnOffCentreKernel) {
     // A kernel whose mass lies far from its centre element is where a
     // convolution with another boundary than the plane's cyclic one departs
