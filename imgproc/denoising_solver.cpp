@@ -2,12 +2,33 @@
 #include <utility>
 
 #include "deconvolver.h"
-#include "fft_convolve.h"
 #include "fft_engine.h"
 #include "gradients.h"
 #include "parallel.h"
 
 namespace imgproc {
+
+namespace {
+
+// Multiplies a spectrum element by element by the transfer function K, or by
+// its conjugate.
+void multiplyByTransfer(Image& spectrum, const float* K, bool conjugate) {
+    float* s = spectrum.data;
+    const float sign = conjugate ? -1.0f : 1.0f;
+    parallelFor(static_cast<int64_t>(spectrum.width) * spectrum.height, 65537,
+                [&](int64_t begin, int64_t end) {
+                    for (int64_t i = begin; i < end; ++i) {
+                        const float re = s[2 * i];
+                        const float im = s[2 * i + 1];
+                        const float kre = K[2 * i];
+                        const float kim = sign * K[2 * i + 1];
+                        s[2 * i] = re * kre - im * kim;
+                        s[2 * i + 1] = re * kim + im * kre;
+                    }
+                });
+}
+
+}  // namespace
 
 void Deconvolver::computeSpectraDenoised(const Image& blurred, const Image& blurKernel,
                                          SolverSpectra& spectra) {
@@ -91,9 +112,14 @@ void Deconvolver::solveDenoised(const Image& blurred, const Image& blurKernel, f
     Image KZ;
     Image divergence;
     Image X;
+    Image convolved;
     do {
-        Image convolved;
-        fftConvolve(convolved, x, blurKernel);
+        // k * x on the same cyclic model as the inner passes and the tapered
+        // plane: a zero boundary would disagree with y along the plane's
+        // border, and the inner passes would carry that into the picture.
+        engine->forward(x, X);
+        multiplyByTransfer(X, K, false);
+        engine->inverse(X, convolved, true, true);
         const float* c = convolved.data;
         // Residuals within the threshold leave the data term at y itself.
         parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
@@ -102,17 +128,9 @@ void Deconvolver::solveDenoised(const Image& blurred, const Image& blurKernel, f
                 z.data[2 * i + 1] = 0.0f;
             }
         });
-        convolved = Image();
         engine->forward(z, KZ);
-        float* kz = KZ.data;
-        parallelFor(static_cast<int64_t>(N), 65537, [&](int64_t begin, int64_t end) {
-            for (int64_t i = begin; i < end; ++i) {
-                const float zre = kz[2 * i];
-                const float zim = kz[2 * i + 1];
-                kz[2 * i] = zim * K[2 * i + 1] + K[2 * i] * zre;
-                kz[2 * i + 1] = zim * K[2 * i] - K[2 * i + 1] * zre;
-            }
-        });
+        multiplyByTransfer(KZ, K, true);
+        const float* kz = KZ.data;
 
         float b = b0;
         while (b > 0.01f && (1.0 / static_cast<double>(b)) / static_cast<double>(lambda) < 1024.0) {

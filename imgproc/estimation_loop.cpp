@@ -9,7 +9,7 @@
 #include "kernel_cleanup.h"
 #include "kernel_estimator.h"
 #include "kernel_updates.h"
-#include "parallel.h"
+#include "level_iterations.h"
 #include "prediction_params.h"
 #include "progress.h"
 
@@ -126,44 +126,19 @@ void KernelEstimator::run(float scaleMapThreshold, float kernelSmoothTerm,
         std::cout << "\tImage size: " << B.height << "*" << B.width << std::endl;
         std::cout << "\tNumber of iterations: " << n << std::endl;
 
+        LevelSteps steps;
+        steps.predict = [&S](PredictionParams& call, const Image& latent, Image& px, Image& py) {
+            predictGradients(call, latent, S, px, py);
+        };
+        steps.updateKernel = [&](const Image& px, const Image& py, Image& kernel) {
+            updateKernel(workspace, px, py, kernelSmoothTerm, kernel);
+            cleanUpKernel(kernel, kernel, kernelCutThreshold);
+        };
+        steps.updateLatent = [&](const Image& kernel, Image& update) {
+            updateLatent(workspace, kernel, B.height, B.width, deconvolutionSmoothTerm, update);
+        };
         Image K(kh, kw, 1);
-        Image F;
-        Image px;
-        Image py;
-        const float pixelCount = static_cast<float>(X.width * X.height);
-        const size_t pixels = static_cast<size_t>(X.width) * X.height;
-
-        for (int32_t i = 0; i < n; ++i) {
-            PredictionParams call = params;
-            px = Image();
-            py = Image();
-            predictGradients(call, X, S, px, py);
-
-            params.blurSigma *= 0.9f;
-            params.shockStep *= 0.9f;
-            params.gradientThreshold = call.gradientThreshold * 0.9f;
-            params.scaleMapCut = (i <= 3) ? call.scaleMapCut * 0.7f : 0.0f;
-
-            updateKernel(workspace, px, py, kernelSmoothTerm, K);
-            cleanUpKernel(K, K, kernelCutThreshold);
-            updateLatent(workspace, K, B.height, B.width, deconvolutionSmoothTerm, F);
-
-            if (l == 0 && i >= 1 && !isLatentUpdateValid(F, X)) break;
-
-            const float* f = F.data;
-            float* x = X.data;
-            parallelFor(static_cast<int64_t>(pixels), 65537, [&](int64_t begin, int64_t end) {
-                for (int64_t p = begin; p < end; ++p) {
-                    float v = f[2 * p] / pixelCount;
-                    if (!(v > 0.0f)) {
-                        v = 0.0f;
-                    } else if (!(v < 1.0f)) {
-                        v = 1.0f;
-                    }
-                    x[p] = v;
-                }
-            });
-        }
+        iterateLevel(steps, params, n, l == 0, K, X);
 
         kernels[l] = std::move(K);
         keptLatent = std::move(X);

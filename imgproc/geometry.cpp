@@ -97,13 +97,14 @@ bool anyNegative(int32_t a, int32_t b, int32_t c, int32_t d) { return a < 0 || b
 }  // namespace
 
 void resizeChannel(const Image& source, int32_t height, int32_t width, Image& destination) {
-    if (height < 0 || width < 0) {
+    // An empty source has no pixel to sample: nothing to fill a target with.
+    if (height < 0 || width < 0 || source.height <= 0 || source.width <= 0) {
         destination = Image();
         return;
     }
     // No taps to build for an empty target (the stretched kernel width would be
-    // infinite); an empty source has no pixel to sample.
-    if (height == 0 || width == 0 || source.height <= 0 || source.width <= 0) {
+    // infinite).
+    if (height == 0 || width == 0) {
         destination = Image(height, width, 1);
         return;
     }

@@ -112,15 +112,11 @@ bool estimateKernelChecked(const Image& input, int32_t kernelHeight, int32_t ker
     int32_t outHeight = fullResolutionKernelSide(finest.height, s);
     int32_t outWidth = fullResolutionKernelSide(finest.width, s);
     if (!estimateKernelSize) {
-        // The user's size stands unless the picture could not hold it, in
-        // which case the smaller kernel that was estimated is scaled back
-        // rather than stretched to a size it never had.
-        if (kernelHeight >= 1 && estimator->kernelHeight >= workingHeight) {
-            outHeight = kernelHeight;
-        }
-        if (kernelWidth >= 1 && estimator->kernelWidth >= workingWidth) {
-            outWidth = kernelWidth;
-        }
+        // The user's size is handed back even where the picture could only
+        // hold a smaller one; a size of no pixels would leave nothing to
+        // deconvolve with, so the estimated side stands for it.
+        if (kernelHeight >= 1) outHeight = kernelHeight;
+        if (kernelWidth >= 1) outWidth = kernelWidth;
     }
 
     const bool estimated = estimator->levels > 0;

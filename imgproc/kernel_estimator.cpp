@@ -85,11 +85,12 @@ void KernelEstimator::prepare(float gammaCorrection) {
     }
 
     // A side below 3 would leave no level to estimate on (or divide by a zero
-    // side); a side beyond half the picture leaves nothing around the kernel
-    // to fit it to, and overruns the picture at the coarse levels.
-    const int32_t limit = std::max(3, largestOddAtMost(std::min(grey.height, grey.width) / 2));
-    kernelHeight = std::clamp(kernelHeight, 3, std::max(3, limit));
-    kernelWidth = std::clamp(kernelWidth, 3, std::max(3, limit));
+    // side). A side longer than its own axis of the picture would have the
+    // finest level skipped and read beyond the picture, so only there is it
+    // brought down to the largest odd size the axis holds; every other side
+    // stands, whatever the other axis measures.
+    kernelHeight = std::max(3, std::min(kernelHeight, largestOddAtMost(grey.height)));
+    kernelWidth = std::max(3, std::min(kernelWidth, largestOddAtMost(grey.width)));
 
     levels = pyramidLevelCount(std::max(kernelHeight, kernelWidth), scale);
     buildPyramid(grey, images, levels, scale);

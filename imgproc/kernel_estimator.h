@@ -40,9 +40,10 @@ public:
     KernelEstimator& operator=(const KernelEstimator&) = delete;
 
     // Builds the grey pyramid and the per-level kernel sizes. Kernel sides
-    // below 3 are raised to 3 first, and sides larger than half the picture's
-    // smaller side are lowered to the largest odd size within it, so every
-    // estimation has at least one level and a kernel that fits its picture.
+    // below 3 are raised to 3 first, and a side longer than its own axis of
+    // the picture is lowered to the largest odd size within that axis, so
+    // every estimation has at least one level and a kernel that fits its
+    // picture.
     void prepare(float gammaCorrection);
 
     // Estimates the kernel level by level, coarsest first; leaves the finest

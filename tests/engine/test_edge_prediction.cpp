@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "edge_prediction.h"
-#include "gradients.h"
 #include "test_support.h"
 
 using imgproc::Image;
@@ -101,54 +100,98 @@ TEST(OrientationThreshold, SmallestBinValueAndEmptyBins) {
 
 namespace {
 
-// Prediction with both thresholds to be chosen, checked against the
-// selection counts that the picture and kernel sizes give.
-void checkChosenCounts(int rows, int cols, int kernelSide, int mapCount, int gradientCount) {
-    // Smoothed noise: differences of raw noise share a pixel and favour two
-    // orientations; a smooth field fills all four bins beyond the counts.
-    Image latent = randomImage(rows, cols, 1, 21);
-    imgproc::boxFilter(latent, 7, 7, latent);
-    imgproc::boxFilter(latent, 7, 7, latent);
-    const Image scaleMap = randomImage(rows, cols, 1, 22, 0.0f, 0.045f);  // below the 0.05 cap
+constexpr int kSide = 100;
 
+// 100 x 100 latent image f(x) + g(y) whose forward differences put every
+// pixel into a known orientation bin. Columns alternate up and down by
+// a(x) = 1 + x / 16; rows alternate a gentle step d(y) = 0.25 + y / 512 (even
+// y) and a steep step 8 (odd y). So, away from the last row and column:
+// even row, even x -> (+a, d) bin 0; even row, odd x -> (-a, d) bin 3;
+// odd row, even x -> (+a, 8) bin 1; odd row, odd x -> (-a, 8) bin 2.
+// All values are multiples of 1/512 below 512: every difference is exact.
+float stepA(int x) { return 1.0f + static_cast<float>(x) / 16.0f; }
+float stepD(int y) { return 0.25f + static_cast<float>(y) / 512.0f; }
+
+Image binnedLatent() {
+    Image latent(kSide, kSide, 1);
+    float g = 0.0f;
+    for (int y = 0; y < kSide; ++y) {
+        float f = 0.0f;
+        for (int x = 0; x < kSide; ++x) {
+            latent.data[y * kSide + x] = f + g;
+            f += (x % 2 == 0) ? stepA(x) : -stepA(x);
+        }
+        g += (y % 2 == 0) ? stepD(y) : 8.0f;
+    }
+    return latent;
+}
+
+// Scale map falling strictly in raster order (below the 0.05 cap), 0 on the
+// last row and column: the k-th largest value of a bin is its k-th pixel in
+// raster order.
+Image rasterFallingMap() {
+    Image map(kSide, kSide, 1);
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x)
+            map.data[y * kSide + x] = (y == kSide - 1 || x == kSide - 1)
+                                          ? 0.0f
+                                          : 0.04f - static_cast<float>(y) / 4096.0f -
+                                                static_cast<float>(x) / 524288.0f;
+    return map;
+}
+
+imgproc::PredictionParams choosingBoth(int kernelHeight, int kernelWidth) {
     imgproc::PredictionParams params;
-    params.kernelHeight = params.kernelWidth = kernelSide;
-    Image px, py;
-    imgproc::predictGradients(params, latent, scaleMap, px, py);
-
-    Image lx, ly;
-    imgproc::forwardGradient(latent, lx, ly);
-    EXPECT_EQ(params.scaleMapCut, imgproc::orientationThreshold(lx, ly, scaleMap, mapCount));
-    EXPECT_NE(params.scaleMapCut, imgproc::orientationThreshold(lx, ly, scaleMap, mapCount + 1));
-
-    Image candidate, ax, ay;
-    imgproc::gaussianBlur(latent, candidate, 1.8f);
-    imgproc::shockFilter(candidate, 1, 1.0f, 1.0f, candidate);
-    imgproc::forwardGradient(candidate, ax, ay);
-    Image magnitude(rows, cols, 1);
-    for (int i = 0; i < rows * cols; ++i) {
-        const float g = static_cast<float>(
-            std::sqrt(static_cast<double>(ax.data[i] * ax.data[i] + ay.data[i] * ay.data[i])));
-        magnitude.data[i] = scaleMap.data[i] < params.scaleMapCut ? 0.0f : g;
-    }
-    EXPECT_EQ(params.gradientThreshold, imgproc::orientationThreshold(ax, ay, magnitude, gradientCount));
-    EXPECT_NE(params.gradientThreshold,
-              imgproc::orientationThreshold(ax, ay, magnitude, gradientCount + 1));
-
-    // Strictly greater: the pixel that sets the threshold predicts nothing;
-    // kept pixels carry the candidate differences, never the latent's own.
-    for (int i = 0; i < rows * cols; ++i) {
-        const bool keep = magnitude.data[i] > params.gradientThreshold;
-        ASSERT_EQ(px.data[i], keep ? ax.data[i] : 0.0f);
-        ASSERT_EQ(py.data[i], keep ? ay.data[i] : 0.0f);
-    }
+    params.kernelHeight = kernelHeight;
+    params.kernelWidth = kernelWidth;
+    return params;
 }
 
 }  // namespace
 
-TEST(PredictGradients, ChosenThresholdCounts) {
-    checkChosenCounts(100, 100, 5, 500, 10);
-    checkChosenCounts(87, 116, 19, 1909, 38);
+TEST(PredictGradients, ScaleMapCutCountsFromPictureAndKernelSizes) {
+    // Bins 3 and 2 hold 49 pixels a row (odd x below 99), bins 0 and 1 hold 50,
+    // so the last of the four to reach the count decides.
+    const Image latent = binnedLatent();
+    const Image map = rasterFallingMap();
+    Image px, py;
+
+    // 5 x 5: count sqrt(10000 / 25) * 25 = 500 = 10 * 49 + 10, reached by
+    // bin 2 at its 10th odd column (x = 19) of its 11th odd row (y = 21).
+    imgproc::PredictionParams params = choosingBoth(5, 5);
+    imgproc::predictGradients(params, latent, map, px, py);
+    EXPECT_EQ(params.scaleMapCut, map.data[21 * kSide + 19]);
+
+    // 4 high, 5 wide: count trunc(sqrt(10000 / 4 / 5) * 5 * 5 + 0.5) = 559
+    // = 11 * 49 + 20: x = 39 in row 23.
+    params = choosingBoth(4, 5);
+    imgproc::predictGradients(params, latent, map, px, py);
+    EXPECT_EQ(params.scaleMapCut, map.data[23 * kSide + 39]);
+}
+
+TEST(PredictGradients, GradientThresholdCountsTwiceTheKernelHeight) {
+    // No pre-blur (boxes 1, 1, 1) and no shock step: the candidates are the
+    // latent's own differences. A constant map keeps every pixel. Bin 3 has
+    // the smallest magnitudes; its largest sit in column 97 (a = 7.0625),
+    // ordered by d, that is by row from the bottom even row 98 upwards.
+    const Image latent = binnedLatent();
+    const Image map = testsupport::makeImage(kSide, kSide, 1, std::vector<float>(kSide * kSide, 0.04f));
+    const float a97 = stepA(97);
+    for (auto [kernelHeight, row] : {std::pair(5, 80), std::pair(4, 84)}) {
+        // 2 * 5 = 10th: rows 98, 96, ..., 80; 2 * 4 = 8th: row 84.
+        imgproc::PredictionParams params = choosingBoth(kernelHeight, 5);
+        params.blurSigma = 0.5f;
+        params.shockIterations = 0;
+        Image px, py;
+        imgproc::predictGradients(params, latent, map, px, py);
+        EXPECT_EQ(params.scaleMapCut, 0.04f);
+        const float d = stepD(row);
+        EXPECT_FLOAT_EQ(params.gradientThreshold, std::sqrt(a97 * a97 + d * d)) << kernelHeight;
+        // The pixel that sets the threshold is not above it; the one below is.
+        EXPECT_EQ(px.data[row * kSide + 97], 0.0f);
+        EXPECT_EQ(std::pair(px.data[(row + 2) * kSide + 97], py.data[(row + 2) * kSide + 97]),
+                  std::pair(-a97, stepD(row + 2)));
+    }
 }
 
 TEST(PredictGradients, ChosenCutIsCappedAndGivenThresholdsKept) {

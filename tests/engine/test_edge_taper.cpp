@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <tuple>
+#include <vector>
 
 #include "edge_taper.h"
 #include "fft_convolve.h"
@@ -81,6 +82,23 @@ TEST(EdgeTaper, BordersHoldTheClampedBlurAndTwoColumnsAreFullyBlurred) {
     imgproc::edgeTaper(high, makeImage(1, 3, 1, {-1.0f, 3.0f, -1.0f}), out);
     EXPECT_EQ(out.data[2], 100000.0f);
     EXPECT_EQ(out.data[4], 100000.0f);
+}
+
+TEST(EdgeTaper, KernelWiderThanTheProfileUsesItsFirstColumnSums) {
+    // Five columns give a horizontal profile over four points: of the column
+    // sums 0.25, 0.25, 0, 0, 0.5 only the first four count. Their cyclic
+    // autocorrelation 0.125, 0.0625, 0, 0.0625 closes to 1, 0.5, 0, 0.5, 1,
+    // so the weights run 0, 0.5, 1, 0.5, 0 along the middle row (one kernel
+    // row: the vertical profile is 1, 0, 1). The blur is cyclic around the
+    // middle element: B(x) = 0.25 I(x + 2) + 0.25 I(x + 1) + 0.5 I(x - 2).
+    std::vector<float> values(15);
+    for (int i = 0; i < 15; ++i) values[i] = 0.1f * static_cast<float>(i);
+    Image out;
+    imgproc::edgeTaper(makeImage(3, 5, 1, values), makeImage(1, 5, 1, {0.25f, 0.25f, 0.0f, 0.0f, 0.5f}), out);
+    const float expected[15] = {0.225f, 0.325f, 0.175f, 0.15f,  0.125f,   // B
+                                0.725f, 0.7125f, 0.7f,  0.725f, 0.625f,   // blend
+                                1.225f, 1.325f, 1.175f, 1.15f,  1.125f};  // B
+    for (int i = 0; i < 15; ++i) EXPECT_NEAR(out.data[i], expected[i], 1e-6) << i;
 }
 
 TEST(EdgeTaper, UntaperableInputComesBackUnchanged) {

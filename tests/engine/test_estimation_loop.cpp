@@ -2,12 +2,14 @@
 // iteration schedule, skipped levels, progress and the sizes handed back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "geometry.h"
 #include "kernel_estimation_stage.h"
 #include "kernel_estimator.h"
+#include "level_iterations.h"
 #include "progress.h"
 #include "test_support.h"
 
@@ -60,6 +62,74 @@ TEST(LevelIterations, FollowTheScheduleFromCoarsestToFinest) {
             got.push_back(imgproc::levelIterations(l, row.levels, row.quality));
         }
         EXPECT_EQ(got, row.iterations) << "L = " << row.levels << ", q = " << row.quality;
+    }
+}
+
+// Stand-in steps: prediction records the block it is given and chooses both
+// thresholds when asked; the kernel takes the number of its iteration; the
+// latent update sets every pixel to the next of `latents` (times the pixel
+// count, as the real update leaves it).
+struct ScriptedLevel {
+    std::vector<imgproc::PredictionParams> seen;
+    std::vector<float> latents;
+    int kernelUpdates = 0;
+    int latentUpdates = 0;
+
+    imgproc::LevelSteps steps() {
+        imgproc::LevelSteps steps;
+        steps.predict = [this](imgproc::PredictionParams& params, const Image& latent, Image& px, Image& py) {
+            seen.push_back(params);
+            if (params.gradientThreshold <= 0.0f) params.gradientThreshold = 0.5f;
+            if (params.scaleMapCut < -10.0f) params.scaleMapCut = 0.04f;
+            params.blurSigma = 100.0f;  // the loop keeps its own running values
+            px = Image(latent.height, latent.width, 1);
+            py = px;
+        };
+        steps.updateKernel = [this](const Image&, const Image&, Image& kernel) {
+            std::fill(kernel.data, kernel.data + kernel.size(), static_cast<float>(kernelUpdates++));
+        };
+        steps.updateLatent = [this](const Image& kernel, Image& update) {
+            (void)kernel;
+            const float value = latents[static_cast<size_t>(latentUpdates++)] * 100.0f;
+            update = Image(10, 10, 2);
+            for (size_t i = 0; i < update.size(); ++i) update.data[i] = (i % 2 == 0) ? value : 0.0f;
+        };
+        return steps;
+    }
+};
+
+TEST(LevelIterationsRun, ThresholdsDecayAndTheCutDropsToZeroFromTheSixthIteration) {
+    ScriptedLevel level;
+    level.latents.assign(7, 0.5f);
+    Image kernel(3, 3, 1), latent = testsupport::makeImage(10, 10, 1, std::vector<float>(100, 0.5f));
+    imgproc::iterateLevel(level.steps(), imgproc::PredictionParams{}, 7, false, kernel, latent);
+
+    ASSERT_EQ(level.seen.size(), 7u);
+    // Chosen in the first iteration as 0.5 and 0.04, then times 0.9 and 0.7.
+    const float gradient[7] = {-1.0f, 0.45f, 0.405f, 0.3645f, 0.32805f, 0.295245f, 0.2657205f};
+    const float cut[7] = {-100.0f, 0.028f, 0.0196f, 0.01372f, 0.009604f, 0.0f, 0.0f};
+    float sigma = 1.8f;
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_FLOAT_EQ(level.seen[i].gradientThreshold, gradient[i]) << i;
+        EXPECT_FLOAT_EQ(level.seen[i].scaleMapCut, cut[i]) << i;
+        EXPECT_FLOAT_EQ(level.seen[i].blurSigma, sigma) << i;
+        sigma *= 0.9f;
+    }
+    EXPECT_FLOAT_EQ(level.seen[6].shockStep, 0.531441f);  // 0.9^6
+}
+
+TEST(LevelIterationsRun, RejectedUpdateOnTheFinestLevelKeepsThisKernelAndThePreviousLatent) {
+    // Iteration 0 leaves every pixel below 0 where it was 0.5: accepted, since
+    // the check starts with iteration 1. Iteration 2 puts every pixel above 1
+    // where it was 0.3: rejected, and the level ends.
+    for (bool finest : {true, false}) {
+        ScriptedLevel level;
+        level.latents = {-1.0f, 0.3f, 2.0f, 0.6f, 0.7f};
+        Image kernel(3, 3, 1), latent = testsupport::makeImage(10, 10, 1, std::vector<float>(100, 0.5f));
+        imgproc::iterateLevel(level.steps(), imgproc::PredictionParams{}, 5, finest, kernel, latent);
+        EXPECT_EQ(level.kernelUpdates, finest ? 3 : 5);
+        EXPECT_EQ(kernel.data[4], finest ? 2.0f : 4.0f);
+        EXPECT_FLOAT_EQ(latent.data[37], finest ? 0.3f : 0.7f);
     }
 }
 

@@ -91,6 +91,12 @@ TEST(Resampling, DegenerateTargetsAndSources) {
     EXPECT_EQ(std::pair(out.height, out.width), std::pair(0, 5));
     imgproc::resize(source, -3, 5, out);
     EXPECT_EQ(out.size(), 0u);
+    // An empty source has nothing to resample from, whatever the target.
+    for (int channels : {1, 3}) {
+        out = source;
+        imgproc::resize(Image(0, 7, channels), 4, 5, out);
+        EXPECT_EQ(std::tuple(out.height, out.width, out.size()), std::tuple(0, 0, 0u)) << channels;
+    }
 
     Image line = makeImage(1, 4, 1, {1, 2, 3, 4});
     imgproc::resize(line, 3, 4, out);

@@ -61,23 +61,42 @@ void addLevels(Lines& lines, const std::vector<Level>& levels) {
     lines.push_back("");
 }
 
-void expectKernelMatches(const Image& kernel, const Image& expected) {
+// The log byte for byte: every line, the empty last one included, ends in a newline.
+std::string logText(const Lines& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+// `ncc` sits just below what this engine reaches on the case: the blind
+// estimation amplifies rounding differences only where a threshold or a
+// selection flips, which moves a handful of kernel entries and no more.
+void expectKernelMatches(const Image& kernel, const Image& expected, double ncc) {
     ASSERT_EQ(std::tuple(kernel.height, kernel.width, kernel.channels),
               std::tuple(expected.height, expected.width, 1));
     EXPECT_NEAR(testsupport::sumOf(kernel), 1.0, 1e-5);
-    EXPECT_GT(testsupport::normalizedCrossCorrelation(kernel, expected), 0.95);
+    EXPECT_GT(testsupport::normalizedCrossCorrelation(kernel, expected), ncc);
+}
+
+struct Estimation {
+    Image kernel;
+    int32_t progress = 55;
+    std::string log;
+};
+
+Estimation estimate(const Image& input, int size, bool automatic) {
+    Estimation run;
+    ::testing::internal::CaptureStdout();
+    imgproc::estimateKernel(input, size, size, run.kernel, 1, automatic, imgproc::Processor::Cpu,
+                            1.0f, 1.0f, &run.progress);
+    run.log = ::testing::internal::GetCapturedStdout();
+    return run;
 }
 
 TEST(GoldenEstimation, Camera160WithGivenAndAutomaticSize) {
     const Image input = readNetpbm(dataPath("golden/camera_160_shake_01.pgm"));
     for (bool automatic : {false, true}) {
-        Image kernel;
-        int32_t progress = 55;
-        ::testing::internal::CaptureStdout();
-        imgproc::estimateKernel(input, 19, 19, kernel, 1, automatic, imgproc::Processor::Cpu, 1.0f,
-                                1.0f, &progress);
-        const Lines log = testsupport::splitLines(::testing::internal::GetCapturedStdout());
-
+        const Estimation run = estimate(input, 19, automatic);
         Lines expected = estimationHeader("160*160", automatic ? "" : "19*19");
         if (automatic)
             addLevels(expected, {{nullptr, nullptr, 0}, {"5*5", "23*23", 9}, {"9*7", "37*37", 9},
@@ -85,11 +104,24 @@ TEST(GoldenEstimation, Camera160WithGivenAndAutomaticSize) {
         else
             addLevels(expected, {{"3*3", "23*23", 9}, {"5*5", "37*37", 9}, {"9*9", "61*61", 8},
                                  {"13*13", "98*98", 7}, {"19*19", "160*160", 5}});
-        EXPECT_EQ(log, expected);
-        EXPECT_EQ(imgproc::loadProgress(&progress), 70);
-        expectKernelMatches(kernel, readF32(dataPath(automatic ? "golden/estimate_camera_160_auto.f32"
-                                                               : "golden/estimate_camera_160_given19.f32")));
+        EXPECT_EQ(run.log, logText(expected));
+        EXPECT_EQ(imgproc::loadProgress(&run.progress), 70);
+        expectKernelMatches(run.kernel,
+                            readF32(dataPath(automatic ? "golden/estimate_camera_160_auto.f32"
+                                                       : "golden/estimate_camera_160_given19.f32")),
+                            automatic ? 0.9999 : 0.999);
     }
+}
+
+TEST(GoldenEstimation, ElongatedPictureSizesEachKernelSideFromItsOwnAxis) {
+    const Estimation run = estimate(readNetpbm(dataPath("golden/camera_120x400_shake_01.pgm")), 19, true);
+    Lines expected = estimationHeader("120*400", "");
+    addLevels(expected, {{nullptr, nullptr, 0}, {nullptr, nullptr, 0}, {nullptr, nullptr, 0},
+                         {"5*13", "17*58", 9}, {"9*21", "28*94", 9}, {"13*33", "45*152", 8},
+                         {"13*11", "74*247", 7}, {"17*13", "120*400", 5}});
+    EXPECT_EQ(run.log, logText(expected));
+    EXPECT_EQ(imgproc::loadProgress(&run.progress), 70);
+    expectKernelMatches(run.kernel, readF32(dataPath("golden/estimate_camera_120x400_auto.f32")), 0.999);
 }
 
 TEST(GoldenDeblur, ColourPictureWithGivenSize) {
@@ -99,7 +131,7 @@ TEST(GoldenDeblur, ColourPictureWithGivenSize) {
     ::testing::internal::CaptureStdout();
     imgproc::deblurImage(input, 15, 15, &progress, output, kernel, 1, true, false, false,
                          imgproc::Processor::Cpu, 1.0f, 0.0004f, 1.0f);
-    const Lines log = testsupport::splitLines(::testing::internal::GetCapturedStdout());
+    const std::string log = ::testing::internal::GetCapturedStdout();
 
     Lines expected = estimationHeader("128*128", "15*15");
     addLevels(expected, {{"3*3", "18*18", 9}, {"5*5", "30*30", 9}, {"7*7", "48*48", 8},
@@ -110,17 +142,17 @@ TEST(GoldenDeblur, ColourPictureWithGivenSize) {
                      "--- Denoise: false", "--- Dering: true", "--- Smooth term coefficient: 0.0004",
                      "--- Quality: 1", "---------------------------------------------------------------------------",
                      "End of deconvolution.", ""});
-    EXPECT_EQ(log, expected);
+    EXPECT_EQ(log, logText(expected));
     EXPECT_EQ(imgproc::loadProgress(&progress), 100);
-    expectKernelMatches(kernel, readF32(dataPath("golden/deblur_coffee_128_given15_kernel.f32")));
+    expectKernelMatches(kernel, readF32(dataPath("golden/deblur_coffee_128_given15_kernel.f32")), 0.998);
 
     const Image reference = readF32(dataPath("golden/deblur_coffee_128_given15.f32"));
     ASSERT_EQ(std::tuple(output.height, output.width, output.channels),
               std::tuple(reference.height, reference.width, reference.channels));
     // The estimated kernel differs from the reference by a few entries that
-    // fall on either side of the clean-up cut; deconvolution turns that into a
-    // few 1e-3 on average (the deconvolution alone agrees to 1e-6).
-    EXPECT_LT(testsupport::meanAbsDiff(output, reference), 8e-3);
+    // fall on either side of the clean-up cut; deconvolution turns that into
+    // about 4.6e-3 on average (the deconvolution alone agrees to 1e-6).
+    EXPECT_LT(testsupport::meanAbsDiff(output, reference), 5.5e-3);
 }
 
 }  // namespace

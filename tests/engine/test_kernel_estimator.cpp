@@ -109,16 +109,25 @@ TEST(KernelEstimatorSizes, TinySidesAreRaisedToThree) {
     EXPECT_EQ(automatic.kernels.size(), 2u);
 }
 
-TEST(KernelEstimatorSizes, KernelsLargerThanHalfThePictureAreReducedToFit) {
+TEST(KernelEstimatorSizes, OnlyASideLongerThanItsOwnAxisIsReduced) {
+    // 100 rows hold 55; 120 columns cannot hold 351 and get the largest odd 119.
     KernelEstimator large(flatPicture(100, 120, 3, 0.5f), 55, 351, 0.618f, 1, true);
     large.prepare(1.0f);
-    EXPECT_EQ(Size(large.kernelHeight, large.kernelWidth), Size(49, 49));
-    EXPECT_EQ(Size(large.kernels[0].height, large.kernels[0].width), Size(49, 49));
+    EXPECT_EQ(Size(large.kernelHeight, large.kernelWidth), Size(55, 119));
+    EXPECT_EQ(Size(large.kernels[0].height, large.kernels[0].width), Size(55, 119));
 
-    // A kernel at half the picture's side is kept as it is.
-    KernelEstimator fits(flatPicture(100, 100, 1, 0.5f), 49, 31, 0.618f, 1, true);
-    fits.prepare(1.0f);
-    EXPECT_EQ(Size(fits.kernelHeight, fits.kernelWidth), Size(49, 31));
+    // An even side equal to its axis would be estimated one larger than the
+    // picture: it becomes the odd side below.
+    KernelEstimator full(flatPicture(100, 100, 1, 0.5f), 100, 31, 0.618f, 1, true);
+    full.prepare(1.0f);
+    EXPECT_EQ(Size(full.kernels[0].height, full.kernels[0].width), Size(99, 31));
+
+    // Automatic sizes on an elongated picture follow each axis: a fifth of
+    // 120 rows and of 400 columns, made odd, with the levels of the longer side.
+    KernelEstimator wide(flatPicture(120, 400, 1, 0.5f), 0.618f, 1, true);
+    wide.prepare(1.0f);
+    EXPECT_EQ(Size(wide.kernelHeight, wide.kernelWidth), Size(25, 81));
+    EXPECT_EQ(wide.levels, 8);
 }
 
 }  // namespace

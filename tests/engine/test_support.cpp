@@ -160,6 +160,14 @@ bool isCentredImpulse(const imgproc::Image& kernel) {
     return count > 0;
 }
 
+imgproc::Image cornerStreak(int side) {
+    imgproc::Image kernel = makeImage(side, side, 1, {});
+    const int centre = side / 2;
+    const float weight = 1.0f / static_cast<float>(side - centre);
+    for (int i = centre; i < side; ++i) kernel.data[static_cast<size_t>(i) * side + i] = weight;
+    return kernel;
+}
+
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream stream(text);

@@ -36,6 +36,9 @@ imgproc::Image randomImage(int rows, int cols, int channels, unsigned seed, floa
 double sumOf(const imgproc::Image& image);
 // True for the one-pixel kernel: 1 in the middle element, 0 elsewhere.
 bool isCentredImpulse(const imgproc::Image& kernel);
+// Square kernel whose mass runs from its centre element down the diagonal to
+// the bottom-right corner: a blur far from centred, summing to 1.
+imgproc::Image cornerStreak(int side);
 std::vector<std::string> splitLines(const std::string& text);
 bool contains(const std::vector<std::string>& lines, const std::string& line);
 
