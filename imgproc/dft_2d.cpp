@@ -42,10 +42,10 @@ fftwf_plan planColumns(int32_t rows, int32_t width, fftwf_complex* buffer, int s
                                sign, FFTW_ESTIMATE);
 }
 
-fftwf_plan planRows(int32_t cols, int32_t count, fftwf_complex* buffer, int sign) {
+fftwf_plan planRows(int32_t cols, int32_t count, fftwf_complex* from, fftwf_complex* to, int sign) {
     int n = cols;
-    return fftwf_plan_many_dft(1, &n, count, buffer, nullptr, 1, cols, buffer, nullptr, 1, cols,
-                               sign, FFTW_ESTIMATE);
+    return fftwf_plan_many_dft(1, &n, count, from, nullptr, 1, cols, to, nullptr, 1, cols, sign,
+                               FFTW_ESTIMATE);
 }
 
 bool aligned(const void* p) { return fftwf_alignment_of(static_cast<float*>(const_cast<void*>(p))) == 0; }
@@ -66,13 +66,14 @@ Dft2D::Dft2D(int32_t rows, int32_t cols, int sign) : rows_(rows), cols_(cols), s
     const size_t columnFloats = static_cast<size_t>(rows) * kColumnBlock;
     const size_t rowFloats = static_cast<size_t>(cols) * kRowBlock;
     auto* buffer = static_cast<fftwf_complex*>(
-        fftwf_malloc(std::max(columnFloats, rowFloats) * sizeof(fftwf_complex)));
+        fftwf_malloc(std::max(columnFloats, 2 * rowFloats) * sizeof(fftwf_complex)));
     const int32_t columnTail = cols % kColumnBlock;
     const int32_t rowTail = rows % kRowBlock;
     if (cols >= kColumnBlock) columnPlan_ = planColumns(rows, kColumnBlock, buffer, sign);
     if (columnTail != 0) columnTailPlan_ = planColumns(rows, columnTail, buffer, sign);
-    if (rows >= kRowBlock) rowPlan_ = planRows(cols, kRowBlock, buffer, sign);
-    if (rowTail != 0) rowTailPlan_ = planRows(cols, rowTail, buffer, sign);
+    fftwf_complex* rowsOut = buffer + rowFloats;
+    if (rows >= kRowBlock) rowPlan_ = planRows(cols, kRowBlock, buffer, rowsOut, sign);
+    if (rowTail != 0) rowTailPlan_ = planRows(cols, rowTail, buffer, rowsOut, sign);
     fftwf_free(buffer);
 }
 
@@ -81,72 +82,77 @@ Dft2D::~Dft2D() {
         if (plan) fftwf_destroy_plan(plan);
 }
 
-void Dft2D::execute(const fftwf_complex* in, fftwf_complex* out, const RowsDone& rowsDone) const {
-    run(reinterpret_cast<const float*>(in), false, out, rowsDone);
+void Dft2D::execute(const fftwf_complex* in, fftwf_complex* out, const ColumnsDone& columnsDone) const {
+    run(reinterpret_cast<const float*>(in), false, out, columnsDone);
 }
 
-void Dft2D::executeReal(const float* in, fftwf_complex* out, const RowsDone& rowsDone) const {
-    run(in, true, out, rowsDone);
+void Dft2D::executeReal(const float* in, fftwf_complex* out, const ColumnsDone& columnsDone) const {
+    run(in, true, out, columnsDone);
 }
 
-void Dft2D::run(const float* in, bool realInput, fftwf_complex* out, const RowsDone& rowsDone) const {
+void Dft2D::run(const float* in, bool realInput, fftwf_complex* out, const ColumnsDone& columnsDone) const {
     if (rows_ <= 0 || cols_ <= 0) return;
     if (vantrelTransformExecuted) vantrelTransformExecuted(rows_, cols_, sign_);
     const int64_t elements = static_cast<int64_t>(rows_) * cols_;
     if (!aligned(out)) {
-        // The row plans were made for aligned rows; an output that is not
-        // gets the transform in an aligned buffer of its own first.
+        // The plans were made for aligned arrays; an output that is not gets
+        // the transform in an aligned buffer of its own first.
         std::unique_ptr<fftwf_complex, FftwFree> staging(
             static_cast<fftwf_complex*>(fftwf_malloc(elements * sizeof(fftwf_complex))));
         run(in, realInput, staging.get(), {});
         std::memcpy(out, staging.get(), elements * sizeof(fftwf_complex));
-        if (rowsDone) rowsDone(0, rows_);
+        if (columnsDone) columnsDone(0, cols_);
         return;
     }
     const int64_t serialBelow = elements < kParallelElements ? INT64_MAX : 2;
     const int32_t rows = rows_;
     const int32_t cols = cols_;
+    const size_t rowLength = static_cast<size_t>(cols);
+    // Rows are read straight from the input when it is a separate, aligned
+    // complex array, otherwise from a copy (widened from real values, or
+    // taken before the output overwrites them).
+    const bool direct = !realInput && aligned(in) && reinterpret_cast<const float*>(out) != in;
 
-    // Columns first, from the input into the output, one block at a time:
-    // the whole block is read before any of it is written, so the output
-    // may be the input.
+    // Rows first, out of place, then the columns in place: the order and the
+    // block plans of FFTW's own single-threaded FFTW_ESTIMATE plan, whose
+    // results these are to the last bit.
+    const int64_t rowBlocks = (rows + kRowBlock - 1) / kRowBlock;
+    parallelFor(rowBlocks, serialBelow, [&](int64_t begin, int64_t end) {
+        fftwf_complex* copy = direct ? nullptr : blockBuffer(rowLength * kRowBlock);
+        for (int64_t b = begin; b < end; ++b) {
+            const int32_t r0 = static_cast<int32_t>(b) * kRowBlock;
+            const int32_t height = std::min(kRowBlock, rows - r0);
+            const size_t first = static_cast<size_t>(r0) * rowLength;
+            const size_t count = static_cast<size_t>(height) * rowLength;
+            fftwf_complex* source = copy;
+            if (direct) {
+                source = reinterpret_cast<fftwf_complex*>(const_cast<float*>(in)) + first;
+            } else if (realInput) {
+                for (size_t n = 0; n < count; ++n) {
+                    copy[n][0] = in[first + n];
+                    copy[n][1] = 0.0f;
+                }
+            } else {
+                std::memcpy(copy, in + 2 * first, count * sizeof(fftwf_complex));
+            }
+            fftwf_execute_dft(height == kRowBlock ? rowPlan_ : rowTailPlan_, source, out + first);
+        }
+    });
+
     const int64_t columnBlocks = (cols + kColumnBlock - 1) / kColumnBlock;
     parallelFor(columnBlocks, serialBelow, [&](int64_t begin, int64_t end) {
         fftwf_complex* block = blockBuffer(static_cast<size_t>(rows) * kColumnBlock);
         for (int64_t b = begin; b < end; ++b) {
             const int32_t c0 = static_cast<int32_t>(b) * kColumnBlock;
             const int32_t width = std::min(kColumnBlock, cols - c0);
-            if (realInput) {
-                for (int32_t r = 0; r < rows; ++r) {
-                    const float* from = in + static_cast<size_t>(r) * cols + c0;
-                    fftwf_complex* to = block + static_cast<size_t>(r) * width;
-                    for (int32_t j = 0; j < width; ++j) {
-                        to[j][0] = from[j];
-                        to[j][1] = 0.0f;
-                    }
-                }
-            } else {
-                for (int32_t r = 0; r < rows; ++r)
-                    std::memcpy(block + static_cast<size_t>(r) * width,
-                                in + 2 * (static_cast<size_t>(r) * cols + c0),
-                                width * sizeof(fftwf_complex));
-            }
+            for (int32_t r = 0; r < rows; ++r)
+                std::memcpy(block + static_cast<size_t>(r) * width, out + r * rowLength + c0,
+                            width * sizeof(fftwf_complex));
             fftwf_execute_dft(width == kColumnBlock ? columnPlan_ : columnTailPlan_, block, block);
             for (int32_t r = 0; r < rows; ++r)
-                std::memcpy(out + static_cast<size_t>(r) * cols + c0, block + static_cast<size_t>(r) * width,
+                std::memcpy(out + r * rowLength + c0, block + static_cast<size_t>(r) * width,
                             width * sizeof(fftwf_complex));
-        }
-    });
-
-    // Then the rows, in place.
-    const int64_t rowBlocks = (rows + kRowBlock - 1) / kRowBlock;
-    parallelFor(rowBlocks, serialBelow, [&](int64_t begin, int64_t end) {
-        for (int64_t b = begin; b < end; ++b) {
-            const int32_t r0 = static_cast<int32_t>(b) * kRowBlock;
-            const int32_t height = std::min(kRowBlock, rows - r0);
-            fftwf_complex* first = out + static_cast<size_t>(r0) * cols;
-            fftwf_execute_dft(height == kRowBlock ? rowPlan_ : rowTailPlan_, first, first);
-            if (rowsDone) rowsDone(r0, r0 + height);
+            if (columnsDone) columnsDone(c0, c0 + width);
         }
     });
 }

@@ -9,19 +9,21 @@ namespace imgproc {
 
 // Unnormalised rows x cols complex DFT of one direction (FFTW_FORWARD or
 // FFTW_BACKWARD), computed as one-dimensional FFTW transforms of blocks of
-// columns and then of blocks of rows, shared out over the worker pool.
+// rows and then of blocks of columns, shared out over the worker pool.
 //
 // FFTW's own two-dimensional plans are either slow to make (measured plans
 // cost seconds per size) or, with FFTW_ESTIMATE on several threads, 5-30
 // times slower than the machine allows at many picture shapes. Here every
 // block runs the same single-threaded FFTW_ESTIMATE plan, whose choice does
 // not depend on timing, and the blocks are laid out by the size alone, so a
-// transform gives the same bits on every run and at every thread count.
+// transform gives the same bits on every run and at every thread count:
+// those of FFTW's single-threaded FFTW_ESTIMATE plan of the whole size.
 class Dft2D {
 public:
-    // Called on a worker thread once rows [firstRow, endRow) of the output
-    // hold their final values, while they are still in that core's cache.
-    using RowsDone = std::function<void(int32_t firstRow, int32_t endRow)>;
+    // Called on a worker thread once columns [firstCol, endCol) of the
+    // output hold their final values, while they are still in that core's
+    // cache.
+    using ColumnsDone = std::function<void(int32_t firstCol, int32_t endCol)>;
 
     Dft2D(int32_t rows, int32_t cols, int sign);
     ~Dft2D();
@@ -32,12 +34,12 @@ public:
     int32_t cols() const { return cols_; }
 
     // `in` holds rows * cols complex values; `out` may be `in`.
-    void execute(const fftwf_complex* in, fftwf_complex* out, const RowsDone& rowsDone = {}) const;
+    void execute(const fftwf_complex* in, fftwf_complex* out, const ColumnsDone& columnsDone = {}) const;
     // The same transform of a real input (imaginary parts zero).
-    void executeReal(const float* in, fftwf_complex* out, const RowsDone& rowsDone = {}) const;
+    void executeReal(const float* in, fftwf_complex* out, const ColumnsDone& columnsDone = {}) const;
 
 private:
-    void run(const float* in, bool realInput, fftwf_complex* out, const RowsDone& rowsDone) const;
+    void run(const float* in, bool realInput, fftwf_complex* out, const ColumnsDone& columnsDone) const;
 
     int32_t rows_;
     int32_t cols_;

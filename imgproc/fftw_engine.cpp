@@ -29,17 +29,22 @@ void FFTWEngine::inverse(const Image& source, Image& destination, bool realOnly,
     const auto* in = reinterpret_cast<const fftwf_complex*>(source.data);
     const float d = normalize ? static_cast<float>(static_cast<int64_t>(source.width) * source.height) : 1.0f;
     const size_t rowLength = static_cast<size_t>(cols);
+    const size_t rowCount = static_cast<size_t>(rows);
     Image result(source.height, source.width, realOnly ? 1 : 2);
     float* values = result.data;
+    // Each strip of finished columns is read back while it is still cached.
     if (realOnly) {
         const float* complexOut = reinterpret_cast<const float*>(outBuffer);
-        backwardPlan.execute(in, outBuffer, [&](int32_t firstRow, int32_t endRow) {
-            for (size_t n = firstRow * rowLength; n < endRow * rowLength; ++n)
-                values[n] = complexOut[2 * n] / d;
+        backwardPlan.execute(in, outBuffer, [&](int32_t firstCol, int32_t endCol) {
+            for (size_t r = 0; r < rowCount; ++r)
+                for (size_t n = r * rowLength + firstCol; n < r * rowLength + endCol; ++n)
+                    values[n] = complexOut[2 * n] / d;
         });
     } else if (normalize) {
-        backwardPlan.execute(in, reinterpret_cast<fftwf_complex*>(values), [&](int32_t firstRow, int32_t endRow) {
-            for (size_t n = 2 * firstRow * rowLength; n < 2 * endRow * rowLength; ++n) values[n] = values[n] / d;
+        backwardPlan.execute(in, reinterpret_cast<fftwf_complex*>(values), [&](int32_t firstCol, int32_t endCol) {
+            for (size_t r = 0; r < rowCount; ++r)
+                for (size_t n = 2 * (r * rowLength + firstCol); n < 2 * (r * rowLength + endCol); ++n)
+                    values[n] = values[n] / d;
         });
     } else {
         // Dividing by one would leave every value as it is.
