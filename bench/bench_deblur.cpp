@@ -3,10 +3,11 @@
 // kernel size found automatically or given as 33 x 33, quality 1 and 3.
 //
 // Beside every case the FFT-only skeleton of the same run is timed: the run
-// is made once with FFTW's plan and execute calls counted, then the skeleton
-// makes as many plans of the same shapes with FFTW_ESTIMATE and executes them
-// as often as the run did, on the same thread count. The counter `ratio` is
-// run time over skeleton time: what the engine costs beyond its transforms.
+// is made once with its transforms counted, then the skeleton runs the same
+// transforms the engine's way (its block transforms on the worker pool) as
+// often as the run did. The counter `ratio` is run time over skeleton time:
+// what the engine costs beyond its transforms. photo_bench measures against
+// the machine's floor instead.
 //
 // `peak_MB` is the peak resident size during the case's own runs (the peak
 // is reset before each case through /proc/self/clear_refs when the kernel

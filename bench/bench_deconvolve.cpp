@@ -3,10 +3,10 @@
 // 27 x 27 kernel shake_03.
 //
 // Beside every case the FFT-only skeleton of the same run is timed: the run
-// is made once with FFTW's plan and execute calls counted, then the skeleton
-// makes as many plans of the same shapes with FFTW_ESTIMATE and executes them
-// as often as the run did. The counter `ratio` is run time over skeleton
-// time: what the stage costs beyond its transforms.
+// is made once with its transforms counted, then the skeleton runs the same
+// transforms the engine's way (its block transforms on the worker pool) as
+// often as the run did. The counter `ratio` is run time over skeleton time:
+// what the stage costs beyond its transforms.
 //
 // `peak_MB` is the process's peak resident size so far; run one case per
 // process (--benchmark_filter) to read it per case.
