@@ -63,15 +63,15 @@ SerialPlanning::~SerialPlanning() {
 Dft2D::Dft2D(int32_t rows, int32_t cols, int sign) : rows_(rows), cols_(cols), sign_(sign) {
     if (rows <= 0 || cols <= 0) return;
     const SerialPlanning serial;
-    const size_t columnFloats = static_cast<size_t>(rows) * kColumnBlock;
-    const size_t rowFloats = static_cast<size_t>(cols) * kRowBlock;
+    const size_t columnBlockElements = static_cast<size_t>(rows) * kColumnBlock;
+    const size_t rowBlockElements = static_cast<size_t>(cols) * kRowBlock;
     auto* buffer = static_cast<fftwf_complex*>(
-        fftwf_malloc(std::max(columnFloats, 2 * rowFloats) * sizeof(fftwf_complex)));
+        fftwf_malloc(std::max(columnBlockElements, 2 * rowBlockElements) * sizeof(fftwf_complex)));
     const int32_t columnTail = cols % kColumnBlock;
     const int32_t rowTail = rows % kRowBlock;
     if (cols >= kColumnBlock) columnPlan_ = planColumns(rows, kColumnBlock, buffer, sign);
     if (columnTail != 0) columnTailPlan_ = planColumns(rows, columnTail, buffer, sign);
-    fftwf_complex* rowsOut = buffer + rowFloats;
+    fftwf_complex* rowsOut = buffer + rowBlockElements;
     if (rows >= kRowBlock) rowPlan_ = planRows(cols, kRowBlock, buffer, rowsOut, sign);
     if (rowTail != 0) rowTailPlan_ = planRows(cols, rowTail, buffer, rowsOut, sign);
     fftwf_free(buffer);
