@@ -82,15 +82,19 @@ Dft2D::~Dft2D() {
         if (plan) fftwf_destroy_plan(plan);
 }
 
-void Dft2D::execute(const fftwf_complex* in, fftwf_complex* out, const ColumnsDone& columnsDone) const {
-    run(reinterpret_cast<const float*>(in), false, out, columnsDone);
+void Dft2D::execute(const fftwf_complex* in, fftwf_complex* out, float divisor) const {
+    run(reinterpret_cast<const float*>(in), false, out, nullptr, divisor);
 }
 
-void Dft2D::executeReal(const float* in, fftwf_complex* out, const ColumnsDone& columnsDone) const {
-    run(in, true, out, columnsDone);
+void Dft2D::executeReal(const float* in, fftwf_complex* out) const { run(in, true, out, nullptr, 1.0f); }
+
+void Dft2D::executeToReal(const fftwf_complex* in, fftwf_complex* work, float* realOut,
+                          float divisor) const {
+    run(reinterpret_cast<const float*>(in), false, work, realOut, divisor);
 }
 
-void Dft2D::run(const float* in, bool realInput, fftwf_complex* out, const ColumnsDone& columnsDone) const {
+void Dft2D::run(const float* in, bool realInput, fftwf_complex* out, float* realOut,
+                float divisor) const {
     if (rows_ <= 0 || cols_ <= 0) return;
     if (vantrelTransformExecuted) vantrelTransformExecuted(rows_, cols_, sign_);
     const int64_t elements = static_cast<int64_t>(rows_) * cols_;
@@ -99,9 +103,8 @@ void Dft2D::run(const float* in, bool realInput, fftwf_complex* out, const Colum
         // the transform in an aligned buffer of its own first.
         std::unique_ptr<fftwf_complex, FftwFree> staging(
             static_cast<fftwf_complex*>(fftwf_malloc(elements * sizeof(fftwf_complex))));
-        run(in, realInput, staging.get(), {});
-        std::memcpy(out, staging.get(), elements * sizeof(fftwf_complex));
-        if (columnsDone) columnsDone(0, cols_);
+        run(in, realInput, staging.get(), realOut, divisor);
+        if (realOut == nullptr) std::memcpy(out, staging.get(), elements * sizeof(fftwf_complex));
         return;
     }
     const int64_t serialBelow = elements < kParallelElements ? INT64_MAX : 2;
@@ -149,10 +152,22 @@ void Dft2D::run(const float* in, bool realInput, fftwf_complex* out, const Colum
                 std::memcpy(block + static_cast<size_t>(r) * width, out + r * rowLength + c0,
                             width * sizeof(fftwf_complex));
             fftwf_execute_dft(width == kColumnBlock ? columnPlan_ : columnTailPlan_, block, block);
-            for (int32_t r = 0; r < rows; ++r)
-                std::memcpy(out + r * rowLength + c0, block + static_cast<size_t>(r) * width,
-                            width * sizeof(fftwf_complex));
-            if (columnsDone) columnsDone(c0, c0 + width);
+            // The results are final here, so they are divided or reduced to
+            // their real parts on their way out of the block.
+            for (int32_t r = 0; r < rows; ++r) {
+                const fftwf_complex* from = block + static_cast<size_t>(r) * width;
+                const size_t first = r * rowLength + c0;
+                if (realOut != nullptr) {
+                    for (int32_t j = 0; j < width; ++j) realOut[first + j] = from[j][0] / divisor;
+                } else if (divisor != 1.0f) {
+                    for (int32_t j = 0; j < width; ++j) {
+                        out[first + j][0] = from[j][0] / divisor;
+                        out[first + j][1] = from[j][1] / divisor;
+                    }
+                } else {
+                    std::memcpy(out + first, from, width * sizeof(fftwf_complex));
+                }
+            }
         }
     });
 }

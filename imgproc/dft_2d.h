@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 #include <fftw3.h>
 
@@ -20,11 +19,6 @@ namespace imgproc {
 // those of FFTW's single-threaded FFTW_ESTIMATE plan of the whole size.
 class Dft2D {
 public:
-    // Called on a worker thread once columns [firstCol, endCol) of the
-    // output hold their final values, while they are still in that core's
-    // cache.
-    using ColumnsDone = std::function<void(int32_t firstCol, int32_t endCol)>;
-
     Dft2D(int32_t rows, int32_t cols, int sign);
     ~Dft2D();
     Dft2D(const Dft2D&) = delete;
@@ -33,13 +27,20 @@ public:
     int32_t rows() const { return rows_; }
     int32_t cols() const { return cols_; }
 
-    // `in` holds rows * cols complex values; `out` may be `in`.
-    void execute(const fftwf_complex* in, fftwf_complex* out, const ColumnsDone& columnsDone = {}) const;
+    // `in` holds rows * cols complex values; `out` may be `in`. Every result
+    // is divided by `divisor` as it is written (by 1: left as it is).
+    void execute(const fftwf_complex* in, fftwf_complex* out, float divisor = 1.0f) const;
     // The same transform of a real input (imaginary parts zero).
-    void executeReal(const float* in, fftwf_complex* out, const ColumnsDone& columnsDone = {}) const;
+    void executeReal(const float* in, fftwf_complex* out) const;
+    // Only the real parts of the results, divided by `divisor`, into
+    // `realOut` (rows * cols floats); `work` holds rows * cols complex values
+    // between the two passes.
+    void executeToReal(const fftwf_complex* in, fftwf_complex* work, float* realOut,
+                       float divisor) const;
 
 private:
-    void run(const float* in, bool realInput, fftwf_complex* out, const ColumnsDone& columnsDone) const;
+    void run(const float* in, bool realInput, fftwf_complex* out, float* realOut,
+             float divisor) const;
 
     int32_t rows_;
     int32_t cols_;

@@ -28,27 +28,11 @@ void FFTWEngine::forward(const Image& source, Image& destination) {
 void FFTWEngine::inverse(const Image& source, Image& destination, bool realOnly, bool normalize) {
     const auto* in = reinterpret_cast<const fftwf_complex*>(source.data);
     const float d = normalize ? static_cast<float>(static_cast<int64_t>(source.width) * source.height) : 1.0f;
-    const size_t rowLength = static_cast<size_t>(cols);
-    const size_t rowCount = static_cast<size_t>(rows);
     Image result(source.height, source.width, realOnly ? 1 : 2);
-    float* values = result.data;
-    // Each strip of finished columns is read back while it is still cached.
     if (realOnly) {
-        const float* complexOut = reinterpret_cast<const float*>(outBuffer);
-        backwardPlan.execute(in, outBuffer, [&](int32_t firstCol, int32_t endCol) {
-            for (size_t r = 0; r < rowCount; ++r)
-                for (size_t n = r * rowLength + firstCol; n < r * rowLength + endCol; ++n)
-                    values[n] = complexOut[2 * n] / d;
-        });
-    } else if (normalize) {
-        backwardPlan.execute(in, reinterpret_cast<fftwf_complex*>(values), [&](int32_t firstCol, int32_t endCol) {
-            for (size_t r = 0; r < rowCount; ++r)
-                for (size_t n = 2 * (r * rowLength + firstCol); n < 2 * (r * rowLength + endCol); ++n)
-                    values[n] = values[n] / d;
-        });
+        backwardPlan.executeToReal(in, outBuffer, result.data, d);
     } else {
-        // Dividing by one would leave every value as it is.
-        backwardPlan.execute(in, reinterpret_cast<fftwf_complex*>(values));
+        backwardPlan.execute(in, reinterpret_cast<fftwf_complex*>(result.data), d);
     }
     destination = std::move(result);
 }
