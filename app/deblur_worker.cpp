@@ -15,12 +15,7 @@ DeblurWorker::DeblurWorker(const QImage& picture, int kernelHeight, int kernelWi
       dering(dering),
       denoise(denoise),
       processor(processor),
-      progress(progress),
-      // A picture read as grey (not indexed) is given back in the same form,
-      // so that it is saved as a grey file.
-      resultGreyFormat(isGreyPicture(picture) && picture.format() != QImage::Format_Indexed8
-                           ? QImage::Format_Grayscale8
-                           : QImage::Format_Indexed8)
+      progress(progress)
 {
     qImageToImage(picture, input);
 }
@@ -36,5 +31,5 @@ void DeblurWorker::doWork()
 
 void DeblurWorker::getResult(QImage& out) const
 {
-    imageToQImage(result, out, resultGreyFormat);
+    imageToQImage(result, out);
 }

@@ -50,6 +50,4 @@ private:
     bool denoise;
     imgproc::Processor processor;
     int* progress;
-    // The form of a one-channel result: indexed or 8-bit grey, as the input was.
-    QImage::Format resultGreyFormat;
 };

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QVector>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -89,24 +90,33 @@ void qImageToImage(const QImage& picture, imgproc::Image& out)
 
 bool isGreyPicture(const QImage& picture)
 {
-    const QImage::Format format = picture.format();
-    return format == QImage::Format_Indexed8 || format == QImage::Format_Grayscale8 ||
-           format == QImage::Format_Grayscale16;
+    switch (picture.format()) {
+    case QImage::Format_Grayscale8:
+    case QImage::Format_Grayscale16:
+        return true;
+    case QImage::Format_Indexed8: {
+        // Only a palette of greys can be told by one channel; the colours of
+        // any other palette would be lost to their blue component.
+        const QVector<QRgb> table = picture.colorTable();
+        return std::all_of(table.cbegin(), table.cend(),
+                           [](QRgb c) { return qRed(c) == qGreen(c) && qGreen(c) == qBlue(c); });
+    }
+    default:
+        return false;
+    }
 }
 
-void imageToQImage(const imgproc::Image& image, QImage& out, QImage::Format greyFormat)
+void imageToQImage(const imgproc::Image& image, QImage& out)
 {
     const int w = image.width;
     const int h = image.height;
 
     if (image.channels == 1) {
-        const bool indexed = greyFormat != QImage::Format_Grayscale8;
-        QImage picture(w, h, indexed ? QImage::Format_Indexed8 : QImage::Format_Grayscale8);
-        if (indexed) {
-            QVector<QRgb> grey(256);
-            for (int i = 0; i < 256; ++i) grey[i] = qRgb(i, i, i);
-            picture.setColorTable(grey);
-        }
+        // Qt's writers store an indexed picture with this table as a grey file.
+        QImage picture(w, h, QImage::Format_Indexed8);
+        QVector<QRgb> grey(256);
+        for (int i = 0; i < 256; ++i) grey[i] = qRgb(i, i, i);
+        picture.setColorTable(grey);
         for (int y = 0; y < h; ++y) {
             uchar* line = picture.scanLine(y);
             const float* row = image.data + static_cast<size_t>(y) * w;

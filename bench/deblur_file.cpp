@@ -26,6 +26,7 @@
 #include "fft_engine.h"
 #include "image.h"
 #include "kernel_estimation_stage.h"
+#include "picture_conversion.h"
 
 namespace {
 
@@ -129,64 +130,6 @@ Options parseArguments(int argc, char** argv) {
     return options;
 }
 
-// As the application's worker converts: an 8-bit grey or indexed picture gives
-// one channel (the blue component of the pixel's colour), every other picture
-// red, green and blue; each byte divided by 255.
-imgproc::Image toEngineImage(const QImage& picture) {
-    const bool grey = picture.format() == QImage::Format_Indexed8 ||
-                      picture.format() == QImage::Format_Grayscale8;
-    const int width = picture.width();
-    const int height = picture.height();
-    imgproc::Image image(height, width, grey ? 1 : 3);
-    const QImage rgb = grey ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        float* row = image.data + static_cast<size_t>(y) * width * image.channels;
-        if (grey) {
-            for (int x = 0; x < width; ++x) {
-                row[x] = static_cast<float>(qBlue(picture.pixel(x, y))) / 255.0f;
-            }
-        } else {
-            const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-            for (int x = 0; x < width; ++x) {
-                row[3 * x] = static_cast<float>(qRed(line[x])) / 255.0f;
-                row[3 * x + 1] = static_cast<float>(qGreen(line[x])) / 255.0f;
-                row[3 * x + 2] = static_cast<float>(qBlue(line[x])) / 255.0f;
-            }
-        }
-    }
-    return image;
-}
-
-uint8_t toByte(float value) {
-    const int byte = static_cast<int>(value * 255.0f);
-    return static_cast<uint8_t>(byte < 0 ? 0 : (byte > 255 ? 255 : byte));
-}
-
-QImage toPicture(const imgproc::Image& image) {
-    const int width = image.width;
-    const int height = image.height;
-    if (image.channels == 1) {
-        QImage picture(width, height, QImage::Format_Indexed8);
-        QVector<QRgb> table(256);
-        for (int i = 0; i < 256; ++i) table[i] = qRgb(i, i, i);
-        picture.setColorTable(table);
-        for (int y = 0; y < height; ++y) {
-            uchar* line = picture.scanLine(y);
-            for (int x = 0; x < width; ++x) line[x] = toByte(image.data[y * width + x]);
-        }
-        return picture;
-    }
-    QImage picture(width, height, QImage::Format_RGB888);
-    for (int y = 0; y < height; ++y) {
-        uchar* line = picture.scanLine(y);
-        const float* row = image.data + static_cast<size_t>(y) * width * image.channels;
-        for (int x = 0; x < width; ++x) {
-            for (int c = 0; c < 3; ++c) line[3 * x + c] = toByte(row[image.channels * x + c]);
-        }
-    }
-    return picture;
-}
-
 imgproc::Image readKernel(const std::string& path) {
     std::ifstream file(path);
     if (!file) fail(kUsageError, "cannot read kernel " + path);
@@ -230,7 +173,8 @@ int main(int argc, char** argv) {
     if (!options.knownKernel.empty()) kernel = readKernel(options.knownKernel);
 
     imgproc::initFFTThreads();
-    const imgproc::Image input = toEngineImage(picture);
+    imgproc::Image input;
+    qImageToImage(picture, input);
     imgproc::Image output;
     int32_t progress = 0;
 
@@ -247,7 +191,9 @@ int main(int argc, char** argv) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
-    if (!toPicture(output).save(QString::fromStdString(options.output))) {
+    QImage result;
+    imageToQImage(output, result);
+    if (!result.save(QString::fromStdString(options.output))) {
         fail(kWriteError, "cannot write picture " + options.output);
     }
     if (!options.kernelOut.empty() && !writeKernel(options.kernelOut, kernel)) {

@@ -130,7 +130,8 @@ private slots:
         QCOMPARE(Access::view(w)->currentScale(), zoom);
     }
 
-    // Grey files run as one channel, and the result is saved as 8-bit grey.
+    // Grey files run as one channel: the result is indexed with the grey
+    // table, and saved as a grey file.
     void greyFilesStayGrey()
     {
         QTemporaryDir work;
@@ -148,11 +149,48 @@ private slots:
             QVERIFY(Access::worker(w));
             QVERIFY2(Access::worker(w)->inputImage().channels == 1, name);
             QTRY_COMPARE_WITH_TIMEOUT(Access::statusText(w), QString("Finish."), 120000);
+            QCOMPARE(Access::result(w).format(), QImage::Format_Indexed8);
+            QVERIFY(Access::result(w).isGrayscale());
         }
         QVERIFY(QMetaObject::invokeMethod(&w, "saveFile"));
         const QImage saved("grey_clear.png");
         QCOMPARE(saved.format(), QImage::Format_Grayscale8);
         QCOMPARE(saved.size(), QSize(48, 40));
+        QVERIFY(QDir::setCurrent(before));
+    }
+
+    // A 16-colour picture (an orange square on red) runs in colour and is
+    // saved in colour.
+    void paletteFileStaysInColour()
+    {
+        QTemporaryDir work;
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(work.path()));
+        QImage picture(64, 48, QImage::Format_Indexed8);
+        QVector<QRgb> palette(16, qRgb(0, 0, 0));
+        palette[3] = qRgb(230, 20, 10);
+        palette[9] = qRgb(250, 150, 30);
+        picture.setColorTable(palette);
+        picture.fill(3);
+        for (int y = 16; y < 32; ++y)
+            for (int x = 24; x < 40; ++x) picture.setPixel(x, y, 9);
+        QVERIFY(picture.save("suit.png"));
+        QCOMPARE(QImage("suit.png").format(), QImage::Format_Indexed8);
+
+        Clarnex w;
+        QVERIFY(w.openFile(QUrl::fromLocalFile(work.filePath("suit.png"))));
+        Access::actions(w).startAction->trigger();
+        QCOMPARE(Access::worker(w)->inputImage().channels, 3);
+        QTRY_COMPARE_WITH_TIMEOUT(Access::statusText(w), QString("Finish."), 120000);
+        QVERIFY(QMetaObject::invokeMethod(&w, "saveFile"));
+
+        const QImage saved("suit_clear.png");
+        QCOMPARE(saved.size(), QSize(64, 48));
+        QVERIFY(!saved.isGrayscale());
+        // Inside the red and the orange, away from the square's edges.
+        const QColor red = saved.pixelColor(4, 4), orange = saved.pixelColor(32, 24);
+        QVERIFY2(red.red() > 200 && red.green() < 60 && red.blue() < 60, qPrintable(red.name()));
+        QVERIFY2(orange.red() > 200 && orange.green() > 110 && orange.blue() < 80, qPrintable(orange.name()));
         QVERIFY(QDir::setCurrent(before));
     }
 
