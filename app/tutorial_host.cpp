@@ -17,6 +17,8 @@ void Clarnex::startTutorial()
 
     tutorialRunning = true;
     setControlsEnabled(false);
+    // Start follows the work state on every page, as it does without a tutorial.
+    actions.startAction->setEnabled(state != WorkState::Running);
     createTutorial();
     tutorialWizard->start();
     moveTutorialPages();
@@ -66,8 +68,4 @@ void Clarnex::endTutorial()
     }
     setControlsEnabled(true);
     setState(state);
-    // The tutorial switched tool buttons by hand; an action whose state did not
-    // change since then would not correct its button, so each is set again.
-    for (QAction* action : ui->toolBar->actions())
-        if (QWidget* button = ui->toolBar->widgetForAction(action)) button->setEnabled(action->isEnabled());
 }

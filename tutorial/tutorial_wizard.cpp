@@ -109,10 +109,19 @@ QWidget* TutorialWizard::targetWidget(QObject* target) const
 void TutorialWizard::highlightTarget(QObject* target)
 {
     if (QWidget* widget = targetWidget(target)) {
-        // An action target is switched with its button: the shortcut that the
-        // page names works while the page is on show, and the button never
-        // disagrees with its action afterwards.
-        setTargetActionEnabled(target, true);
+        // An action target is switched on with its button, so that the
+        // shortcut that the page names works while the page is on show.
+        if (auto* action = qobject_cast<QAction*>(target)) {
+            if (!action->isEnabled()) {
+                action->setEnabled(true);
+                switchedOnAction = action;
+                // Once the window itself switches the action off (a run
+                // starts), what follows is the window's to decide.
+                connect(action, &QAction::changed, this, [this, action] {
+                    if (!action->isEnabled()) releaseSwitchedOnAction();
+                });
+            }
+        }
         widget->setEnabled(true);
         // Under a style sheet a combo box asks for less width than its longest
         // item needs: the control keeps the width it had without the border.
@@ -125,8 +134,17 @@ void TutorialWizard::highlightTarget(QObject* target)
 void TutorialWizard::unhighlightTarget(QObject* target)
 {
     if (QWidget* widget = targetWidget(target)) {
-        setTargetActionEnabled(target, false);
-        widget->setEnabled(false);
+        if (auto* action = qobject_cast<QAction*>(target)) {
+            // An action the window had enabled (Start with a picture on show)
+            // stays as the window set it; the button follows its action.
+            if (action == switchedOnAction) {
+                releaseSwitchedOnAction();
+                action->setEnabled(false);
+            }
+            widget->setEnabled(action->isEnabled());
+        } else {
+            widget->setEnabled(false);
+        }
         widget->setStyleSheet(QString());
         const QVariant minimumWidth = widget->property(minimumWidthKey);
         if (minimumWidth.isValid()) widget->setMinimumWidth(minimumWidth.toInt());
@@ -134,10 +152,10 @@ void TutorialWizard::unhighlightTarget(QObject* target)
     }
 }
 
-void TutorialWizard::setTargetActionEnabled(QObject* target, bool enabled)
+void TutorialWizard::releaseSwitchedOnAction()
 {
-    if (auto* action = qobject_cast<QAction*>(target))
-        action->setEnabled(enabled);
+    if (switchedOnAction) disconnect(switchedOnAction, &QAction::changed, this, nullptr);
+    switchedOnAction = nullptr;
 }
 
 void TutorialWizard::leaveCurrentPage()

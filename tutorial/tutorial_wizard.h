@@ -3,7 +3,9 @@
 #include <QList>
 #include <QObject>
 #include <QPair>
+#include <QPointer>
 
+class QAction;
 class QToolBar;
 class QWidget;
 class TutorialPage;
@@ -12,8 +14,9 @@ class TutorialPage;
 // paired with its target, the control it explains: a QAction (shown through
 // its tool-bar button) or a QWidget. While a page is on show its target is
 // enabled and outlined in red (an action together with its button, so that
-// its shortcut works too). The wizard owns neither the pages (children of
-// the main window) nor the targets.
+// its shortcut works too); leaving the page switches off only what the wizard
+// switched on. The wizard owns neither the pages (children of the main
+// window) nor the targets.
 //
 // finished() is emitted as the very last thing nextPage() and finishTutorial()
 // do, so a receiver connected directly may delete the wizard right away.
@@ -55,11 +58,14 @@ private:
     QWidget* targetWidget(QObject* target) const;
     void highlightTarget(QObject* target);
     void unhighlightTarget(QObject* target);
-    static void setTargetActionEnabled(QObject* target, bool enabled);
+    void releaseSwitchedOnAction();
     void leaveCurrentPage();
     void showCurrentPage();
 
     QList<PageEntry> pages;
     int current = -1;
     QToolBar* toolBar;
+    // The target action that the wizard switched on for the page on show, and
+    // so switches off again when the page is left.
+    QPointer<QAction> switchedOnAction;
 };
