@@ -84,15 +84,20 @@ void KernelEstimator::prepare(float gammaCorrection) {
         rgbToGray(image, grey, gammaCorrection);
     }
 
-    // A side below 3 would leave no level to estimate on (or divide by a zero
-    // side). A side longer than its own axis of the picture would have the
-    // finest level skipped and read beyond the picture, so only there is it
-    // brought down to the largest odd size the axis holds; every other side
-    // stands, whatever the other axis measures.
-    kernelHeight = std::max(3, std::min(kernelHeight, largestOddAtMost(grey.height)));
-    kernelWidth = std::max(3, std::min(kernelWidth, largestOddAtMost(grey.width)));
+    // A side of no pixels leaves nothing to estimate: the smallest kernel
+    // stands for it. A side longer than its own axis of the picture would
+    // have the finest level skipped and read beyond the picture, so only
+    // there is it brought down to the largest odd size the axis holds; every
+    // other side stands as given (each level's kernel is made odd and at
+    // least 3 on its own).
+    if (kernelHeight < 1) kernelHeight = 3;
+    if (kernelWidth < 1) kernelWidth = 3;
+    kernelHeight = std::min(kernelHeight, largestOddAtMost(grey.height));
+    kernelWidth = std::min(kernelWidth, largestOddAtMost(grey.width));
 
-    levels = pyramidLevelCount(std::max(kernelHeight, kernelWidth), scale);
+    // A 1 x 1 kernel would give no level at all; one 3 x 3 level estimates it.
+    const int32_t largest = std::max(kernelHeight, kernelWidth);
+    levels = largest > 1 ? pyramidLevelCount(largest, scale) : 1;
     buildPyramid(grey, images, levels, scale);
     initKernelSizes(scale, levels);
 }

@@ -93,20 +93,31 @@ TEST(KernelEstimatorPyramid, EvenGivenSizeIsEstimatedOneLarger) {
     EXPECT_EQ(Size(estimator.kernels[0].height, estimator.kernels[0].width), Size(21, 21));
 }
 
-TEST(KernelEstimatorSizes, TinySidesAreRaisedToThree) {
-    // A given 3 x 3 kernel scaled down on a large picture arrives as 1 or 0;
-    // the automatic size of a picture under 10 pixels is 1.
-    KernelEstimator given(flatPicture(40, 60, 1, 0.5f), 0, 1, 0.618f, 1, true);
-    given.prepare(1.0f);
-    EXPECT_EQ(Size(given.kernelHeight, given.kernelWidth), Size(3, 3));
-    EXPECT_EQ(given.levels, 2);
+TEST(KernelEstimatorSizes, ThinSidesStandAndEachLevelIsAtLeastThree) {
+    // A custom 3 x 3 on a 1000-1499 pixel photograph arrives as 2 x 2: one level.
+    KernelEstimator two(flatPicture(40, 60, 1, 0.5f), 2, 2, 0.618f, 1, true);
+    two.prepare(1.0f);
+    EXPECT_EQ(Size(two.kernelHeight, two.kernelWidth), Size(2, 2));
+    expectPyramid(two, {{40, 60}}, {{3, 3}});
 
+    // The sides that edge prediction counts with are the given ones.
+    KernelEstimator thin(flatPicture(40, 60, 1, 0.5f), 1, 11, 0.618f, 1, true);
+    thin.prepare(1.0f);
+    EXPECT_EQ(Size(thin.kernelHeight, thin.kernelWidth), Size(1, 11));
+    EXPECT_EQ(thin.levels, 4);
+    EXPECT_EQ(Size(thin.kernels[0].height, thin.kernels[0].width), Size(3, 11));
+
+    // A side of no pixels falls back to 3.
+    KernelEstimator empty(flatPicture(40, 60, 1, 0.5f), 0, 1, 0.618f, 1, true);
+    empty.prepare(1.0f);
+    EXPECT_EQ(Size(empty.kernelHeight, empty.kernelWidth), Size(3, 1));
+    EXPECT_EQ(empty.levels, 2);
+
+    // The automatic size of a picture under 10 pixels is 1 x 1: one level.
     KernelEstimator automatic(flatPicture(9, 9, 1, 0.5f), 0.618f, 1, true);
-    EXPECT_EQ(automatic.kernelHeight, 1);
     automatic.prepare(1.0f);
-    EXPECT_EQ(automatic.kernelHeight, 3);
-    EXPECT_EQ(automatic.levels, 2);
-    EXPECT_EQ(automatic.kernels.size(), 2u);
+    EXPECT_EQ(automatic.kernelHeight, 1);
+    expectPyramid(automatic, {{9, 9}}, {{3, 3}});
 }
 
 TEST(KernelEstimatorSizes, OnlyASideLongerThanItsOwnAxisIsReduced) {
@@ -121,6 +132,14 @@ TEST(KernelEstimatorSizes, OnlyASideLongerThanItsOwnAxisIsReduced) {
     KernelEstimator full(flatPicture(100, 100, 1, 0.5f), 100, 31, 0.618f, 1, true);
     full.prepare(1.0f);
     EXPECT_EQ(Size(full.kernels[0].height, full.kernels[0].width), Size(99, 31));
+
+    // Each side against its own axis, never the other one.
+    KernelEstimator wideLow(flatPicture(40, 200, 1, 0.5f), 55, 9, 0.618f, 1, true);
+    wideLow.prepare(1.0f);
+    EXPECT_EQ(Size(wideLow.kernelHeight, wideLow.kernelWidth), Size(39, 9));
+    KernelEstimator narrowHigh(flatPicture(200, 40, 1, 0.5f), 55, 9, 0.618f, 1, true);
+    narrowHigh.prepare(1.0f);
+    EXPECT_EQ(Size(narrowHigh.kernelHeight, narrowHigh.kernelWidth), Size(55, 9));
 
     // Automatic sizes on an elongated picture follow each axis: a fifth of
     // 120 rows and of 400 columns, made odd, with the levels of the longer side.
