@@ -116,9 +116,8 @@ void Dft2D::run(const float* in, bool realInput, fftwf_complex* out, float* real
     // taken before the output overwrites them).
     const bool direct = !realInput && aligned(in) && reinterpret_cast<const float*>(out) != in;
 
-    // Rows first, out of place, then the columns in place: the order and the
-    // block plans of FFTW's own single-threaded FFTW_ESTIMATE plan, whose
-    // results these are to the last bit.
+    // Rows first, out of place, then the columns in place, the order of
+    // FFTW's own single-threaded FFTW_ESTIMATE plan for most sizes.
     const int64_t rowBlocks = (rows + kRowBlock - 1) / kRowBlock;
     parallelFor(rowBlocks, serialBelow, [&](int64_t begin, int64_t end) {
         fftwf_complex* copy = direct ? nullptr : blockBuffer(rowLength * kRowBlock);

@@ -15,8 +15,10 @@ namespace imgproc {
 // times slower than the machine allows at many picture shapes. Here every
 // block runs the same single-threaded FFTW_ESTIMATE plan, whose choice does
 // not depend on timing, and the blocks are laid out by the size alone, so a
-// transform gives the same bits on every run and at every thread count:
-// those of FFTW's single-threaded FFTW_ESTIMATE plan of the whole size.
+// transform gives the same bits on every run and at every thread count. It
+// agrees with FFTW's own two-dimensional plan of the whole size within
+// single-precision rounding (not always bit for bit: for some shapes, such
+// as 64 x 97, FFTW's plan takes another route).
 class Dft2D {
 public:
     Dft2D(int32_t rows, int32_t cols, int sign);
