@@ -92,60 +92,53 @@ private slots:
         for (QMenuBar* bar : bars) QVERIFY(w.menuBar()->rect().contains(bar->geometry()));
     }
 
-    void stateTable_data()
+    // The work states as a user passes through them: open, run, result, close;
+    // then a run under the tutorial, where only Start and the bar follow.
+    void workStatesAlongARun()
     {
-        QTest::addColumn<int>("state");
-        QTest::addColumn<bool>("tutorial");
-        // open start | save, save as, close | zoom in, out | undo | progress bar
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("fresh window") << -1 << false << "11 000 00 0 0";
-        QTest::newRow("no image") << int(WorkState::NoImage) << false << "11 000 00 0 0";
-        QTest::newRow("loaded") << int(WorkState::ImageLoaded) << false << "11 111 11 0 0";
-        QTest::newRow("running") << int(WorkState::Running) << false << "00 000 11 0 1";
-        QTest::newRow("result") << int(WorkState::ResultShown) << false << "11 111 11 1 0";
-        // Under the tutorial only Start and the progress bar follow the state.
-        QTest::newRow("no image, tutorial") << int(WorkState::NoImage) << true << "01 000 00 0 0";
-        QTest::newRow("loaded, tutorial") << int(WorkState::ImageLoaded) << true << "01 000 00 0 0";
-        QTest::newRow("running, tutorial") << int(WorkState::Running) << true << "00 000 00 0 1";
-        QTest::newRow("result, tutorial") << int(WorkState::ResultShown) << true << "01 000 00 0 0";
-    }
-
-    void stateTable()
-    {
-        QFETCH(int, state);
-        QFETCH(bool, tutorial);
-        QFETCH(QString, expected);
         Clarnex w;
         auto& a = Access::actions(w);
-        if (tutorial) {
-            Access::setTutorialRunning(w, true);
-            Access::setControlsEnabled(w, false);
-        }
-        Access::progressBar(w)->setValue(55);  // as a previous run left it
-        if (state >= 0) {
-            Access::progress(w) = 37;
-            Access::setState(w, WorkState(state));
-        }
-        const bool running = WorkState(state) == WorkState::Running;
-        QString actual;
-        for (QAction* group : std::initializer_list<QAction*>{a.openAction, a.startAction, nullptr, a.saveAction, a.saveAsAction, a.closeFileAction, nullptr,
-                               a.zoomInAction, a.zoomOutAction, nullptr, a.undoAction, nullptr})
-            actual += !group ? ' ' : group->isEnabled() ? '1' : '0';
-        QCOMPARE(actual + (Access::progressBar(w)->isHidden() ? '0' : '1'), expected);
-        if (!tutorial) QCOMPARE(Access::view(w)->acceptDrops(), !running);
+        // open start | save, save as, close | zoom in, out | undo | progress bar, drops
+        const auto controls = [&] {
+            QString shown;
+            for (QAction* action : std::initializer_list<QAction*>{a.openAction, a.startAction, nullptr, a.saveAction, a.saveAsAction,
+                                    a.closeFileAction, nullptr, a.zoomInAction, a.zoomOutAction, nullptr,
+                                    a.undoAction, nullptr})
+                shown += !action ? ' ' : action->isEnabled() ? '1' : '0';
+            return shown + (Access::progressBar(w)->isHidden() ? '0' : '1') +
+                   (Access::view(w)->acceptDrops() ? '1' : '0');
+        };
+        QCOMPARE(controls(), QString("11 000 00 0 01"));
+        QVERIFY(Access::statusText(w).isEmpty());
 
-        QCOMPARE(Access::timer(w)->isActive(), running);
-        if (running) QCOMPARE(Access::timer(w)->interval(), 200);
-        // A run starts from an empty bar, not from the previous run's value.
-        if (running) QCOMPARE(Access::progressBar(w)->value(), 0);
-        // Only the engine writes the progress during a run; other states clear it.
-        QCOMPARE(Access::progress(w), running ? 37 : 0);
-        if (running) QCOMPARE(Access::statusText(w), QString("Running..."));
-        if (WorkState(state) == WorkState::ResultShown) QCOMPARE(Access::statusText(w), QString("Finish."));
-        if (state < 0) QVERIFY(Access::statusText(w).isEmpty());
-        QCOMPARE(Access::state(w), state < 0 ? WorkState::NoImage : WorkState(state));
+        QVERIFY(w.openFile(QUrl(writePicture("any.png", qRgb(7, 7, 7)))));
+        QCOMPARE(controls(), QString("11 111 11 0 01"));
+
+        Access::progressBar(w)->setValue(55);  // as a previous run left it
+        Access::progress(w) = 37;
+        Access::setState(w, WorkState::Running);
+        QCOMPARE(controls(), QString("00 000 11 0 10"));
+        QCOMPARE(Access::statusText(w), QString("Running..."));
+        QVERIFY(Access::timer(w)->isActive());
+        QCOMPARE(Access::timer(w)->interval(), 200);
+        QCOMPARE(Access::progressBar(w)->value(), 0);
+        QCOMPARE(Access::progress(w), 37);  // only the engine writes it during a run
+
         Access::setState(w, WorkState::ResultShown);
+        QCOMPARE(controls(), QString("11 111 11 1 01"));
+        QCOMPARE(Access::statusText(w), QString("Finish."));
         QVERIFY(!Access::timer(w)->isActive());
+        QCOMPARE(Access::progress(w), 0);
+
+        QVERIFY(invoke(w, "closeFile"));
+        QCOMPARE(controls(), QString("11 000 00 0 01"));
+
+        Access::setTutorialRunning(w, true);
+        Access::setControlsEnabled(w, false);
+        Access::setState(w, WorkState::Running);
+        QCOMPARE(controls(), QString("00 000 00 0 11"));
+        Access::setState(w, WorkState::ResultShown);
+        QCOMPARE(controls(), QString("01 000 00 0 01"));
     }
 
     void controlsOffForTutorial()
