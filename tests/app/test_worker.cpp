@@ -38,31 +38,23 @@ private slots:
     }
 
     void init() { resetSettings(); }
-    void processorChoice_data()
-    {
-        QTest::addColumn<QString>("checked");
-        QTest::addColumn<int>("processor");
-        QTest::newRow("none") << "" << int(imgproc::Processor::Auto);
-        QTest::newRow("auto") << "a" << int(imgproc::Processor::Auto);
-        QTest::newRow("cpu") << "c" << int(imgproc::Processor::Cpu);
-        QTest::newRow("gpu") << "g" << int(imgproc::Processor::Gpu);
-        QTest::newRow("gpu wins over cpu") << "cg" << int(imgproc::Processor::Gpu);
-    }
-
+    // The checked processor action is the worker's processor choice.
     void processorChoice()
     {
-        QFETCH(QString, checked);
-        QFETCH(int, processor);
         Clarnex w;
         auto& a = Access::actions(w);
-        a.processorGroup->setExclusive(false);
-        a.autoAction->setChecked(checked.contains('a'));
-        a.cpuAction->setChecked(checked.contains('c'));
-        a.gpuAction->setChecked(checked.contains('g'));
-
-        startOn(w, smallPicture);
-        QCOMPARE(Access::worker(w) ? int(Access::worker(w)->processorChoice()) : -1, processor);
-        QTRY_COMPARE_WITH_TIMEOUT(Access::statusText(w), QString("Finish."), 120000);
+        Access::input(w) = smallPicture;
+        Access::setState(w, WorkState::ImageLoaded);
+        const QList<QPair<QAction*, imgproc::Processor>> choices = {
+            {a.cpuAction, imgproc::Processor::Cpu}, {a.gpuAction, imgproc::Processor::Gpu},
+            {a.autoAction, imgproc::Processor::Auto}};
+        for (const auto& [action, processor] : choices) {
+            action->trigger();
+            a.startAction->trigger();
+            QVERIFY(Access::worker(w));
+            QCOMPARE(Access::worker(w)->processorChoice(), processor);
+            QTRY_COMPARE_WITH_TIMEOUT(Access::statusText(w), QString("Finish."), 120000);
+        }
     }
 
     void parametersReachTheWorker()
