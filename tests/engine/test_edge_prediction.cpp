@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -10,49 +11,40 @@ using imgproc::Image;
 using testsupport::makeImage;
 using testsupport::randomImage;
 
-namespace {
-
-std::vector<int> boxSizes(float sigma) {
-    int32_t* sizes = imgproc::gaussianBoxSizes(sigma);
-    std::vector<int> result(sizes, sizes + 3);
-    delete[] sizes;
-    return result;
-}
-
-}  // namespace
-
 TEST(GaussianBlur, BoxSizesAndPlainCopy) {
-    EXPECT_EQ(boxSizes(1.8f), (std::vector<int>{3, 3, 5}));
-    EXPECT_EQ(boxSizes(1.62f), (std::vector<int>{3, 3, 3}));
-    EXPECT_EQ(boxSizes(1.0f), (std::vector<int>{1, 1, 3}));
-    EXPECT_EQ(boxSizes(0.5f), (std::vector<int>{1, 1, 1}));
-
+    using Boxes = std::vector<int>;
+    for (auto [sigma, sizes] : {std::pair(1.8f, Boxes{3, 3, 5}), std::pair(1.62f, Boxes{3, 3, 3}),
+                                std::pair(1.0f, Boxes{1, 1, 3}), std::pair(0.5f, Boxes{1, 1, 1})}) {
+        int32_t* boxes = imgproc::gaussianBoxSizes(sigma);
+        EXPECT_EQ(std::vector<int>(boxes, boxes + 3), sizes) << sigma;
+        delete[] boxes;
+    }
     const Image image = randomImage(12, 17, 1, 3);
     Image result;
     imgproc::gaussianBlur(image, result, 0.5f);
-    for (int i = 0; i < 12 * 17; ++i) ASSERT_EQ(result.data[i], image.data[i]);
+    EXPECT_EQ(testsupport::maxAbsDiff(result, image), 0.0);
 }
 
-TEST(BoxFilter, WindowShrinksAtCornersAndEdges) {
-    std::vector<float> values(40);  // 4 x 5, two channels: index and minus index
-    for (int i = 0; i < 20; ++i) {
-        values[2 * i] = static_cast<float>(i);
-        values[2 * i + 1] = -static_cast<float>(i);
-    }
-    Image image = makeImage(4, 5, 2, values);
-    imgproc::boxFilter(image, 3, 3, image);  // in place
-    auto at = [&](int pixel, int channel) { return image.data[2 * pixel + channel]; };
-    EXPECT_FLOAT_EQ(at(0, 0), (0 + 1 + 5 + 6) / 4.0f);                 // corner: 4 pixels
-    EXPECT_FLOAT_EQ(at(2, 0), (1 + 2 + 3 + 6 + 7 + 8) / 6.0f);         // top edge: 6
-    EXPECT_FLOAT_EQ(at(10, 0), (5 + 6 + 10 + 11 + 15 + 16) / 6.0f);    // left edge: 6
-    EXPECT_FLOAT_EQ(at(19, 0), (13 + 14 + 18 + 19) / 4.0f);
-    EXPECT_FLOAT_EQ(at(7, 0), (1 + 2 + 3 + 6 + 7 + 8 + 11 + 12 + 13) / 9.0f);
-    EXPECT_FLOAT_EQ(at(7, 1), -at(7, 0));
-
-    // Even sizes use the truncated half: 4 rows by 2 columns behave as 3 by 1.
-    Image even;
-    imgproc::boxFilter(makeImage(4, 5, 2, values), 4, 2, even);
-    EXPECT_FLOAT_EQ(even.data[2 * 7], (2 + 7 + 12) / 3.0f);
+TEST(BoxFilter, MeanOverTheWindowPartInsideThePicture) {
+    // Window sides n reach (n - 1) / 2 each way: 4 rows by 2 columns act as 3 by 1.
+    for (int channels : {1, 2})
+        for (auto [rows, cols] : {std::pair(3, 3), std::pair(4, 2), std::pair(1, 5), std::pair(5, 1)}) {
+            const Image image = randomImage(6, 9, channels, 13);
+            Image out = image;
+            imgproc::boxFilter(out, rows, cols, out);  // in place
+            for (int y = 0; y < 6; ++y)
+                for (int x = 0; x < 9; ++x)
+                    for (int c = 0; c < channels; ++c) {
+                        double sum = 0;
+                        int count = 0;
+                        const int ry = (rows - 1) / 2, rx = (cols - 1) / 2;
+                        for (int i = std::max(0, y - ry); i <= std::min(5, y + ry); ++i)
+                            for (int j = std::max(0, x - rx); j <= std::min(8, x + rx); ++j, ++count)
+                                sum += image.data[(i * 9 + j) * channels + c];
+                        ASSERT_NEAR(out.data[(y * 9 + x) * channels + c], sum / count, 1e-5)
+                            << channels << " channels, " << rows << "x" << cols << " at " << y << "," << x;
+                    }
+        }
 }
 
 TEST(ShockFilter, ConstantStaysAndOppositeDifferencesContributeNothing) {
@@ -73,13 +65,11 @@ TEST(QuickSelect, KthLargestAndBounds) {
         return imgproc::quickSelect(v.data(), 0, static_cast<int>(v.size()) - 1, k);
     };
     const std::vector<float> v{5, 1, 4, 2, 3};
-    EXPECT_EQ(select(v, 1), 5.0f);
-    EXPECT_EQ(select(v, 2), 4.0f);
-    EXPECT_EQ(select(v, 5), 1.0f);
-    EXPECT_EQ(select(v, 7), 1.0f);  // beyond the range: the smallest
-    EXPECT_EQ(imgproc::quickSelect(nullptr, 0, -1, 3), 0.0f);
+    // Beyond the range: the smallest. Equal values and an empty range.
+    for (auto [k, value] : {std::pair(1, 5.0f), std::pair(2, 4.0f), std::pair(5, 1.0f), std::pair(7, 1.0f)})
+        EXPECT_EQ(select(v, k), value) << k;
     EXPECT_EQ(select({2, 2, 2, 2}, 3), 2.0f);
-
+    EXPECT_EQ(imgproc::quickSelect(nullptr, 0, -1, 3), 0.0f);
     std::vector<float> many(301);
     for (int i = 0; i < 301; ++i) many[i] = static_cast<float>((i * 97) % 301);  // 0..300 shuffled
     for (int k : {1, 17, 150, 301}) EXPECT_EQ(select(many, k), static_cast<float>(301 - k)) << k;
@@ -92,6 +82,10 @@ TEST(OrientationThreshold, SmallestBinValueAndEmptyBins) {
     const Image map = makeImage(1, 8, 1, {0.9f, 0.8f, 0.7f, 0.6f, 0.5f, 0.4f, 0.3f, 0.2f});
     EXPECT_EQ(imgproc::orientationThreshold(hx, hy, map, 1), 0.3f);
     EXPECT_EQ(imgproc::orientationThreshold(hx, hy, map, 3), 0.2f);
+    // 45, 90 and 135 degrees open bins 1, 2 and 3: one pixel in each bin.
+    EXPECT_EQ(imgproc::orientationThreshold(makeImage(1, 4, 1, {1, 0, -1, 1}), makeImage(1, 4, 1, {1, 1, 1, 0}),
+                                            makeImage(1, 4, 1, {0.4f, 0.3f, 0.2f, 0.1f}), 1),
+              0.1f);
     // No pixel in bin 3: the threshold is 0.
     EXPECT_EQ(imgproc::orientationThreshold(makeImage(1, 2, 1, {1, 1}), makeImage(1, 2, 1, {0, 2}),
                                             makeImage(1, 2, 1, {0.5f, 0.6f}), 1),
@@ -140,13 +134,6 @@ Image rasterFallingMap() {
     return map;
 }
 
-imgproc::PredictionParams choosingBoth(int kernelHeight, int kernelWidth) {
-    imgproc::PredictionParams params;
-    params.kernelHeight = kernelHeight;
-    params.kernelWidth = kernelWidth;
-    return params;
-}
-
 }  // namespace
 
 TEST(PredictGradients, ScaleMapCutCountsFromPictureAndKernelSizes) {
@@ -158,13 +145,13 @@ TEST(PredictGradients, ScaleMapCutCountsFromPictureAndKernelSizes) {
 
     // 5 x 5: count sqrt(10000 / 25) * 25 = 500 = 10 * 49 + 10, reached by
     // bin 2 at its 10th odd column (x = 19) of its 11th odd row (y = 21).
-    imgproc::PredictionParams params = choosingBoth(5, 5);
+    imgproc::PredictionParams params{.kernelHeight = 5, .kernelWidth = 5};
     imgproc::predictGradients(params, latent, map, px, py);
     EXPECT_EQ(params.scaleMapCut, map.data[21 * kSide + 19]);
 
     // 4 high, 5 wide: count trunc(sqrt(10000 / 4 / 5) * 5 * 5 + 0.5) = 559
     // = 11 * 49 + 20: x = 39 in row 23.
-    params = choosingBoth(4, 5);
+    params = imgproc::PredictionParams{.kernelHeight = 4, .kernelWidth = 5};
     imgproc::predictGradients(params, latent, map, px, py);
     EXPECT_EQ(params.scaleMapCut, map.data[23 * kSide + 39]);
 }
@@ -179,7 +166,7 @@ TEST(PredictGradients, GradientThresholdCountsTwiceTheKernelHeight) {
     const float a97 = stepA(97);
     for (auto [kernelHeight, row] : {std::pair(5, 80), std::pair(4, 84)}) {
         // 2 * 5 = 10th: rows 98, 96, ..., 80; 2 * 4 = 8th: row 84.
-        imgproc::PredictionParams params = choosingBoth(kernelHeight, 5);
+        imgproc::PredictionParams params{.kernelHeight = kernelHeight, .kernelWidth = 5};
         params.blurSigma = 0.5f;
         params.shockIterations = 0;
         Image px, py;
@@ -197,8 +184,7 @@ TEST(PredictGradients, GradientThresholdCountsTwiceTheKernelHeight) {
 TEST(PredictGradients, ChosenCutIsCappedAndGivenThresholdsKept) {
     const Image latent = randomImage(40, 50, 1, 5);
     const Image scaleMap = randomImage(40, 50, 1, 6, 0.1f, 0.5f);
-    imgproc::PredictionParams params;
-    params.kernelHeight = params.kernelWidth = 5;
+    imgproc::PredictionParams params{.kernelHeight = 5, .kernelWidth = 5};
     Image px, py;
     imgproc::predictGradients(params, latent, scaleMap, px, py);
     EXPECT_EQ(params.scaleMapCut, 0.05f);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <tuple>
 #include <vector>
@@ -11,15 +12,9 @@
 
 using imgproc::Image;
 using testsupport::makeImage;
+using testsupport::randomImage;
 
 namespace {
-
-Image patterned(int rows, int cols, int channels) {
-    Image im(rows, cols, channels);
-    for (int i = 0; i < rows * cols * channels; ++i)
-        im.data[i] = 0.5f + 0.4f * std::sin(0.37f * i) * std::cos(0.11f * i);
-    return im;
-}
 
 Image delta(int rows, int cols) {
     Image k = makeImage(rows, cols, 1, {});
@@ -27,61 +22,75 @@ Image delta(int rows, int cols) {
     return k;
 }
 
-}  // namespace
-
-// The edge taper and the convolution both leave a picture alone under a centred delta.
-TEST(EdgeTaperAndFftConvolve, CentredDeltaIsIdentity) {
-    Image im = patterned(23, 31, 3);
-    Image out;
-    imgproc::edgeTaper(im, delta(5, 7), out);
-    ASSERT_EQ(std::tuple(out.height, out.width, out.channels, out.extra), std::tuple(23, 31, 3, 0));
-    EXPECT_LT(testsupport::maxAbsDiff(out, im), 1e-6);
-    for (int channels : {1, 3}) {
-        im = patterned(17, 12, channels);
-        imgproc::fftConvolve(out, im, delta(4, 5));
-        ASSERT_EQ(std::tuple(out.height, out.width, out.channels), std::tuple(17, 12, channels));
-        EXPECT_LT(testsupport::maxAbsDiff(out, im), 1e-6);
-    }
+// Cyclic convolution at one pixel, kernel centre (kh / 2, kw / 2).
+double cyclicBlurAt(const Image& image, const Image& kernel, int r, int c) {
+    double sum = 0;
+    for (int i = 0; i < kernel.height; ++i)
+        for (int j = 0; j < kernel.width; ++j) {
+            const int y = ((r - (i - kernel.height / 2)) % image.height + image.height) % image.height;
+            const int x = ((c - (j - kernel.width / 2)) % image.width + image.width) % image.width;
+            sum += kernel.data[i * kernel.width + j] * image.data[y * image.width + x];
+        }
+    return sum;
 }
 
+}  // namespace
+
 TEST(EdgeTaper, MatchesReferenceOnCameraWithShake00) {
-    Image im = testsupport::readNetpbm(testsupport::dataPath("golden/camera_100.pgm"));
-    Image k = testsupport::readF32(testsupport::dataPath("golden/shake_00.f32"));
-    Image expected = testsupport::readF32(testsupport::dataPath("golden/edgetaper_camera_100_shake_00.f32"));
+    const Image im = testsupport::readNetpbm(testsupport::dataPath("golden/camera_100.pgm"));
+    const Image before = im;
+    const Image k = testsupport::readF32(testsupport::dataPath("golden/shake_00.f32"));
+    const Image expected = testsupport::readF32(testsupport::dataPath("golden/edgetaper_camera_100_shake_00.f32"));
     Image out;
     imgproc::edgeTaper(im, k, out);
     ASSERT_EQ(std::tuple(out.height, out.width, out.channels),
               std::tuple(expected.height, expected.width, expected.channels));
     EXPECT_LT(testsupport::maxAbsDiff(out, expected), 1e-5);
-    // The picture itself is left alone.
-    EXPECT_EQ(testsupport::maxAbsDiff(im, testsupport::readNetpbm(testsupport::dataPath("golden/camera_100.pgm"))), 0.0);
+    EXPECT_EQ(testsupport::maxAbsDiff(im, before), 0.0);
 }
 
-TEST(EdgeTaper, BordersHoldTheClampedBlurAndTwoColumnsAreFullyBlurred) {
-    Image k = makeImage(1, 2, 1, {0.5f, 0.5f});
-    // Width 2: the horizontal profile is 1, 1, so every weight is 0 and the
-    // result is the cyclic blur, the mean of the two columns of each row.
-    Image narrow = makeImage(3, 2, 1, {0.2f, 0.8f, 0.4f, 0.6f, 1.0f, 0.0f});
+TEST(EdgeTaper, BandsFollowTheirOwnKernelSideAndCornersHoldTheCyclicBlur) {
+    // A 3 x 7 kernel: the taper reaches 7 columns in from the left and right
+    // borders and 3 rows in from the top and bottom; inside, the picture is
+    // kept (up to transform round-off). At the corners the weight is 0: pure
+    // cyclic blur.
+    const int H = 20, W = 24;
+    const Image im = randomImage(H, W, 1, 5, 0.2f, 0.8f);
+    Image k = randomImage(3, 7, 1, 6);
+    k = k / static_cast<float>(testsupport::sumOf(k));
     Image out;
-    imgproc::edgeTaper(narrow, k, out);
-    for (int i = 0; i < 6; ++i) EXPECT_NEAR(out.data[i], 0.5f, 1e-6) << i;
+    imgproc::edgeTaper(im, k, out);
+    ASSERT_EQ(std::tuple(out.height, out.width, out.channels), std::tuple(H, W, 1));
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            const bool band = y < 3 || y >= H - 3 || x < 7 || x >= W - 7;
+            EXPECT_EQ(std::fabs(out.data[y * W + x] - im.data[y * W + x]) > 1e-5f, band) << y << "," << x;
+        }
+    for (auto [y, x] : {std::array{0, 0}, std::array{0, W - 1}, std::array{H - 1, 0}, std::array{H - 1, W - 1}})
+        EXPECT_NEAR(out.data[y * W + x], cyclicBlurAt(im, k, y, x), 1e-5) << y << "," << x;
 
-    // All values negative: the upper clamp bound is 0, the lower the minimum.
-    Image negative = patterned(12, 12, 1) - 2.0f;
+    // Every channel is tapered alike, and a centred delta changes nothing.
+    Image rgb(H, W, 3);
+    for (size_t i = 0; i < rgb.size(); ++i) rgb.data[i] = im.data[i / 3] * (1.0f + 0.5f * (i % 3));
+    imgproc::edgeTaper(rgb, k, out);
+    for (size_t i = 0; i < rgb.size(); i += 3) ASSERT_NEAR(out.data[i + 2], 2.0f * out.data[i], 1e-5) << i;
+    imgproc::edgeTaper(rgb, delta(5, 7), out);
+    EXPECT_LT(testsupport::maxAbsDiff(out, rgb), 1e-6);
+}
+
+TEST(EdgeTaper, TaperedValuesStayWithinThePicturesRange) {
+    // All values negative: the upper bound is 0, the lower the minimum.
+    const Image negative = randomImage(12, 12, 1, 8, -2.0f, -1.0f);
+    Image out;
     imgproc::edgeTaper(negative, makeImage(3, 3, 1, std::vector<float>(9, 1.0f / 9)), out);
-    float lo = 0.0f;
-    for (size_t i = 0; i < negative.size(); ++i) lo = std::min(lo, negative.data[i]);
-    for (size_t i = 0; i < out.size(); ++i) {
-        EXPECT_LE(out.data[i], 0.0f);
-        EXPECT_GE(out.data[i], lo);
-    }
+    const float lo = *std::min_element(negative.data, negative.data + negative.size());
+    for (size_t i = 0; i < out.size(); ++i) ASSERT_TRUE(out.data[i] <= 0.0f && out.data[i] >= lo) << i;
     // Values above 100000: an overshooting kernel drives the blurred border
     // far below the picture's minimum (200000); it stops at 100000.
     Image high = makeImage(8, 8, 1, std::vector<float>(64, 200000.0f));
     high.data[3] = 400000.0f;
     imgproc::edgeTaper(high, makeImage(1, 3, 1, {-1.0f, 3.0f, -1.0f}), out);
-    EXPECT_EQ(out.data[2], 100000.0f);
-    EXPECT_EQ(out.data[4], 100000.0f);
+    EXPECT_EQ(std::pair(out.data[2], out.data[4]), std::pair(100000.0f, 100000.0f));
 }
 
 TEST(EdgeTaper, KernelWiderThanTheProfileUsesItsFirstColumnSums) {
@@ -102,37 +111,34 @@ TEST(EdgeTaper, KernelWiderThanTheProfileUsesItsFirstColumnSums) {
 }
 
 TEST(EdgeTaper, UntaperableInputComesBackUnchanged) {
-    Image row = makeImage(1, 4, 1, {0.1f, 0.2f, 0.3f, 0.4f});
-    Image out;
-    imgproc::edgeTaper(row, makeImage(1, 1, 1, {1.0f}), out);
-    EXPECT_EQ(out.height, 1);
-    EXPECT_EQ(testsupport::maxAbsDiff(out, row), 0.0);
-
-    Image im = patterned(10, 10, 1);
-    imgproc::edgeTaper(im, makeImage(2, 2, 1, {0.0f, 0.0f, 0.0f, 0.0f}), out);
-    EXPECT_EQ(testsupport::maxAbsDiff(out, im), 0.0);
-    // Row sums all zero even though the column sums are not.
-    imgproc::edgeTaper(im, makeImage(1, 2, 1, {1.0f, -1.0f}), out);
-    EXPECT_EQ(testsupport::maxAbsDiff(out, im), 0.0);
+    const Image row = makeImage(1, 4, 1, {0.1f, 0.2f, 0.3f, 0.4f});
+    const Image im = randomImage(10, 10, 1, 9);
+    // Too small to taper; a kernel of zeros; row sums all zero though the column sums are not.
+    for (const auto& [picture, kernel] : {std::pair(row, makeImage(1, 1, 1, {1.0f})),
+                                          std::pair(im, makeImage(2, 2, 1, {0, 0, 0, 0})),
+                                          std::pair(im, makeImage(1, 2, 1, {1.0f, -1.0f}))}) {
+        Image out;
+        imgproc::edgeTaper(picture, kernel, out);
+        ASSERT_EQ(std::pair(out.height, out.width), std::pair(picture.height, picture.width));
+        EXPECT_EQ(testsupport::maxAbsDiff(out, picture), 0.0);
+    }
 }
 
-TEST(FftConvolve, ZeroBoundaryAndOrientation) {
-    Image constant = makeImage(6, 7, 1, std::vector<float>(42, 0.6f));
-    Image box = makeImage(3, 3, 1, std::vector<float>(9, 1.0f / 9));
-    Image out;
-    imgproc::fftConvolve(out, constant, box);
-    EXPECT_NEAR(out.data[2 * 7 + 3], 0.6f, 1e-6);
-    EXPECT_NEAR(out.data[0], 0.6f * 4 / 9, 1e-6);
-    EXPECT_NEAR(out.data[3], 0.6f * 6 / 9, 1e-6);
+// Same-size convolution with zero outside the picture, every channel alike,
+// against the direct sum: kernels of unequal sides fix orientation, centre
+// and the padding of each axis.
+class FftConvolve : public ::testing::TestWithParam<std::tuple<int, int, int>> {};
 
-    // A delta in the first entry of an even-sized kernel fixes the direction and
-    // the centre (kh / 2, kw / 2): out(r, c) = im(r + 1, c + 1), zero beyond.
-    Image im = patterned(9, 11, 2);
-    imgproc::fftConvolve(out, im, makeImage(2, 3, 1, {1.0f}));
-    for (int r = 0; r < 9; ++r)
-        for (int c = 0; c < 11; ++c)
-            for (int ch = 0; ch < 2; ++ch) {
-                const float expected = r < 8 && c < 10 ? im.data[((r + 1) * 11 + c + 1) * 2 + ch] : 0.0f;
-                ASSERT_NEAR(out.data[(r * 11 + c) * 2 + ch], expected, 1e-6) << r << "," << c;
-            }
+TEST_P(FftConvolve, EachChannelIsTheZeroBoundaryConvolution) {
+    const auto [channels, kh, kw] = GetParam();
+    const Image im = randomImage(9, 11, channels, 4);
+    const Image kernel = randomImage(kh, kw, 1, 5, -0.5f, 1.0f);
+    Image out;
+    imgproc::fftConvolve(out, im, kernel);
+    ASSERT_EQ(std::tuple(out.height, out.width, out.channels), std::tuple(9, 11, channels));
+    EXPECT_LT(testsupport::maxAbsDiff(out, testsupport::convolve(im, kernel, true)), 1e-5);
 }
+
+INSTANTIATE_TEST_SUITE_P(ChannelsAndKernelSides, FftConvolve,
+                         ::testing::Combine(::testing::Values(1, 3), ::testing::Values(1, 2, 5),
+                                            ::testing::Values(1, 3, 5)));

@@ -17,8 +17,8 @@ namespace {
 
 using imgproc::Image;
 using imgproc::KernelEstimator;
-using testsupport::isCentredImpulse;
 using testsupport::sumOf;
+using Lines = std::vector<std::string>;
 
 // The photograph stretched to the wanted size (values in [0, 1], real edges).
 Image photograph(int rows, int cols) {
@@ -28,39 +28,20 @@ Image photograph(int rows, int cols) {
 }
 
 // Runs the prepared estimator and returns its log lines.
-std::vector<std::string> runLogged(KernelEstimator& estimator, int32_t& progress, float share,
-                                   bool automatic) {
+Lines runLogged(KernelEstimator& estimator, int32_t& progress, float share, bool automatic) {
     ::testing::internal::CaptureStdout();
     estimator.run(1.0f, 40.0f, 0.002f, 0.07f, &progress, share, automatic);
     return testsupport::splitLines(::testing::internal::GetCapturedStdout());
 }
 
 TEST(LevelIterations, FollowTheScheduleFromCoarsestToFinest) {
-    const struct {
-        int levels;
-        unsigned quality;
-        std::vector<int> iterations;  // coarsest first
-    } table[] = {
-        {1, 1, {5}},
-        {1, 3, {9}},
-        {2, 1, {9, 5}},
-        {2, 2, {11, 7}},
-        {2, 3, {13, 9}},
-        {5, 1, {9, 9, 8, 7, 5}},
-        {5, 2, {11, 10, 9, 8, 7}},
-        {5, 3, {13, 12, 11, 10, 9}},
-        {8, 1, {9, 9, 8, 8, 7, 7, 6, 5}},
-        {8, 2, {11, 11, 10, 10, 9, 8, 8, 7}},
-        {8, 3, {13, 13, 12, 11, 10, 10, 9, 9}},
-        {10, 1, {9, 9, 9, 8, 8, 7, 7, 7, 6, 5}},
-        {10, 2, {11, 11, 10, 10, 9, 9, 8, 8, 7, 7}},
-        {10, 3, {13, 13, 12, 12, 11, 10, 10, 9, 9, 9}},
+    const struct { int levels; unsigned quality; std::vector<int> iterations; } table[] = {  // coarsest first
+        {1, 1, {5}}, {1, 3, {9}}, {2, 2, {11, 7}}, {5, 1, {9, 9, 8, 7, 5}}, {5, 3, {13, 12, 11, 10, 9}},
+        {8, 2, {11, 11, 10, 10, 9, 8, 8, 7}}, {10, 1, {9, 9, 9, 8, 8, 7, 7, 7, 6, 5}},
     };
     for (const auto& row : table) {
         std::vector<int> got;
-        for (int l = row.levels - 1; l >= 0; --l) {
-            got.push_back(imgproc::levelIterations(l, row.levels, row.quality));
-        }
+        for (int l = row.levels - 1; l >= 0; --l) got.push_back(imgproc::levelIterations(l, row.levels, row.quality));
         EXPECT_EQ(got, row.iterations) << "L = " << row.levels << ", q = " << row.quality;
     }
 }
@@ -88,21 +69,26 @@ struct ScriptedLevel {
         steps.updateKernel = [this](const Image&, const Image&, Image& kernel) {
             std::fill(kernel.data, kernel.data + kernel.size(), static_cast<float>(kernelUpdates++));
         };
-        steps.updateLatent = [this](const Image& kernel, Image& update) {
-            (void)kernel;
+        steps.updateLatent = [this](const Image&, Image& update) {
             const float value = latents[static_cast<size_t>(latentUpdates++)] * 100.0f;
             update = Image(10, 10, 2);
             for (size_t i = 0; i < update.size(); ++i) update.data[i] = (i % 2 == 0) ? value : 0.0f;
         };
         return steps;
     }
+
+    void run(int iterations, bool finest, Image& kernel, Image& latent) {
+        kernel = Image(3, 3, 1);
+        latent = testsupport::makeImage(10, 10, 1, std::vector<float>(100, 0.5f));
+        imgproc::iterateLevel(steps(), imgproc::PredictionParams{}, iterations, finest, kernel, latent);
+    }
 };
 
 TEST(LevelIterationsRun, ThresholdsDecayAndTheCutDropsToZeroFromTheSixthIteration) {
     ScriptedLevel level;
     level.latents.assign(7, 0.5f);
-    Image kernel(3, 3, 1), latent = testsupport::makeImage(10, 10, 1, std::vector<float>(100, 0.5f));
-    imgproc::iterateLevel(level.steps(), imgproc::PredictionParams{}, 7, false, kernel, latent);
+    Image kernel, latent;
+    level.run(7, false, kernel, latent);
 
     ASSERT_EQ(level.seen.size(), 7u);
     // Chosen in the first iteration as 0.5 and 0.04, then times 0.9 and 0.7.
@@ -118,92 +104,65 @@ TEST(LevelIterationsRun, ThresholdsDecayAndTheCutDropsToZeroFromTheSixthIteratio
     EXPECT_FLOAT_EQ(level.seen[6].shockStep, 0.531441f);  // 0.9^6
 }
 
-TEST(LevelIterationsRun, RejectedUpdateOnTheFinestLevelKeepsThisKernelAndThePreviousLatent) {
-    // Iteration 0 leaves every pixel below 0 where it was 0.5: accepted, since
-    // the check starts with iteration 1. Iteration 2 puts every pixel above 1
-    // where it was 0.3: rejected, and the level ends.
-    for (bool finest : {true, false}) {
-        ScriptedLevel level;
-        level.latents = {-1.0f, 0.3f, 2.0f, 0.6f, 0.7f};
-        Image kernel(3, 3, 1), latent = testsupport::makeImage(10, 10, 1, std::vector<float>(100, 0.5f));
-        imgproc::iterateLevel(level.steps(), imgproc::PredictionParams{}, 5, finest, kernel, latent);
-        EXPECT_EQ(level.kernelUpdates, finest ? 3 : 5);
-        EXPECT_EQ(kernel.data[4], finest ? 2.0f : 4.0f);
-        EXPECT_FLOAT_EQ(latent.data[37], finest ? 0.3f : 0.7f);
-    }
-}
-
-TEST(EstimationLoop, AutomaticSizeSkipsTheCoarsestLevelOf750x1000) {
-    KernelEstimator estimator(photograph(750, 1000), 0.618f, 1, true);
-    estimator.prepare(1.0f);
-    ASSERT_EQ(estimator.levels, 10);
-
-    int32_t progress = 99;
-    const std::vector<std::string> log = runLogged(estimator, progress, 0.5f, true);
-
-    ASSERT_GE(log.size(), 6u);
-    const std::vector<std::string> head(log.begin(), log.begin() + 6);
-    EXPECT_EQ(head, (std::vector<std::string>{"Level: 9", "\tskip", "Level: 8",
-                                              "\tKernel size: 5*5", "\tImage size: 15*21",
-                                              "\tNumber of iterations: 9"}));
-    EXPECT_EQ(log.size(), 2u + 9u * 4u);
-    EXPECT_EQ(log[log.size() - 4], "Level: 0");
-    EXPECT_EQ(log[log.size() - 2], "\tImage size: 750*1000");
-    EXPECT_EQ(log.back(), "\tNumber of iterations: 5");
-    EXPECT_EQ(estimator.levels, 9);
-    EXPECT_EQ(imgproc::loadProgress(&progress), 50);
-
-    const Image& kernel = estimator.kernels[0];
-    EXPECT_EQ(std::pair(kernel.height % 2, kernel.width % 2), std::pair(1, 1));
-    EXPECT_NEAR(sumOf(kernel), 1.0, 1e-4);
-    // The estimator keeps the finest level's engine for its destructor.
-    ASSERT_NE(estimator.engine, nullptr);
-    EXPECT_EQ(estimator.engine->rows, 750);
-    EXPECT_EQ(estimator.engine->cols, 1000);
-}
-
-TEST(EstimationLoop, LevelsTooSmallForTheFiltersAreSkipped) {
-    // 20 x 20 with a 5 x 5 kernel: levels 2 (7 x 7) and 1 (12 x 12) are too
-    // small and the last level starts from the picture; at 14 x 14 every level
-    // is skipped and the kernel stays the centred impulse.
-    const struct {
-        int side;
-        unsigned quality;
-        int levels, progress;
-        std::vector<std::string> log;
-    } cases[] = {
-        {20, 3, 1, 70, {"Level: 2", "\tskip", "Level: 1", "\tskip", "Level: 0", "\tKernel size: 5*5",
-                        "\tImage size: 20*20", "\tNumber of iterations: 9"}},
-        {14, 1, 0, 0, {"Level: 1", "\tskip", "Level: 0", "\tskip"}},
+TEST(LevelIterationsRun, FinestLevelEndsAtTheFirstRejectedUpdateFromTheSecondIterationOn) {
+    // Every pixel was 0.5 and becomes `latents[i]`: a value above 1 where the
+    // old one was below 0.9 (or below 0 where it was above 0.1) is rejected.
+    // A rejection keeps that iteration's kernel and the latent image before it.
+    const struct { bool finest; std::vector<float> latents; int kernelUpdates; float latent; } cases[] = {
+        {true, {-1.0f, 2.0f, 0.6f, 0.7f, 0.8f}, 2, 0.0f},   // the first update is never checked
+        {true, {0.2f, 0.3f, -1.0f, 0.7f, 0.8f}, 3, 0.3f},
+        {true, {0.2f, 0.3f, 0.4f, 0.7f, 1.5f}, 5, 0.7f},
+        {false, {-1.0f, 2.0f, 0.6f, 0.7f, 0.8f}, 5, 0.8f},  // coarser levels accept everything
     };
     for (const auto& c : cases) {
-        KernelEstimator estimator(photograph(c.side, c.side), 0.618f, c.quality, true);
-        estimator.prepare(1.0f);
-        int32_t progress = 42;
-        EXPECT_EQ(runLogged(estimator, progress, 0.7f, true), c.log) << c.side;
-        EXPECT_EQ(estimator.levels, c.levels);
-        EXPECT_EQ(imgproc::loadProgress(&progress), c.progress);
-        ASSERT_EQ(estimator.kernels[0].height, c.levels ? 5 : 3);
-        EXPECT_EQ(isCentredImpulse(estimator.kernels[0]), c.levels == 0);
+        ScriptedLevel level;
+        level.latents = c.latents;
+        Image kernel, latent;
+        level.run(5, c.finest, kernel, latent);
+        EXPECT_EQ(level.kernelUpdates, c.kernelUpdates) << c.latents[1];
+        EXPECT_EQ(kernel.data[4], c.kernelUpdates - 1.0f) << c.latents[1];
+        EXPECT_FLOAT_EQ(latent.data[37], c.latent) << c.latents[1];
     }
 }
 
-TEST(EstimationLoop, GivenSizeSkipsLevelsSmallerThanTheFilters) {
+TEST(EstimationLoop, LevelsTooSmallAreSkippedAndTheProgressFollowsTheRest) {
+    // Automatic size: levels below 15 pixels are skipped (750 x 1000 has 9 x 13
+    // and 15 x 21 as its coarsest levels). 20 x 20 with a 5 x 5 kernel: levels
+    // 2 (7 x 7) and 1 (12 x 12) are skipped and the last level starts from the
+    // picture; at 14 x 14 every level is, and the kernel stays the centred impulse.
+    const struct { int rows, cols; unsigned quality; float share; int levels, progress; Lines head; } cases[] = {
+        {750, 1000, 1, 0.5f, 9, 50,
+         {"Level: 9", "\tskip", "Level: 8", "\tKernel size: 5*5", "\tImage size: 15*21", "\tNumber of iterations: 9"}},
+        {20, 20, 3, 0.7f, 1, 70, {"Level: 2", "\tskip", "Level: 1", "\tskip", "Level: 0", "\tKernel size: 5*5",
+                                  "\tImage size: 20*20", "\tNumber of iterations: 9"}},
+        {14, 14, 1, 0.7f, 0, 0, {"Level: 1", "\tskip", "Level: 0", "\tskip"}},
+    };
+    for (const auto& c : cases) {
+        KernelEstimator estimator(photograph(c.rows, c.cols), 0.618f, c.quality, true);
+        estimator.prepare(1.0f);
+        int32_t progress = 42;
+        const Lines log = runLogged(estimator, progress, c.share, true);
+        ASSERT_GE(log.size(), c.head.size());
+        EXPECT_EQ(Lines(log.begin(), log.begin() + c.head.size()), c.head) << c.rows;
+        EXPECT_EQ(estimator.levels, c.levels);
+        EXPECT_EQ(imgproc::loadProgress(&progress), c.progress);
+        EXPECT_NEAR(sumOf(estimator.kernels[0]), 1.0, 1e-4);
+        EXPECT_EQ(testsupport::isCentredImpulse(estimator.kernels[0]), c.levels == 0);
+    }
+}
+
+TEST(EstimationLoop, FinerLevelTooSmallForItsKernelFollowsTheFinestEstimated) {
     // 40 x 40 with 9 x 9: levels 0..3 of 40, 24, 15, 9 and a 4 x 4 level 4.
     KernelEstimator estimator(photograph(40, 40), 9, 9, 0.618f, 1, true);
     estimator.prepare(1.0f);
     ASSERT_EQ(estimator.levels, 4);
-    // A finer level that cannot hold its kernel is skipped too, and the
-    // finest kernel then follows the finest one estimated.
     estimator.images[0] = photograph(4, 4);
-
     int32_t progress = 0;
-    const std::vector<std::string> log = runLogged(estimator, progress, 0.7f, false);
+    const Lines log = runLogged(estimator, progress, 0.7f, false);
 
     ASSERT_EQ(log.size(), 3u * 4u + 2u);
-    EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 4),
-              (std::vector<std::string>{"Level: 3", "\tKernel size: 3*3", "\tImage size: 9*9",
-                                        "\tNumber of iterations: 9"}));
+    EXPECT_EQ(Lines(log.begin(), log.begin() + 4),
+              (Lines{"Level: 3", "\tKernel size: 3*3", "\tImage size: 9*9", "\tNumber of iterations: 9"}));
     EXPECT_EQ(log[12] + log[13], "Level: 0\tskip");
     EXPECT_EQ(estimator.levels, 3);
     // Level 0 is skipped after the others, so L stays 4 up to level 1:
@@ -213,15 +172,14 @@ TEST(EstimationLoop, GivenSizeSkipsLevelsSmallerThanTheFilters) {
     EXPECT_NEAR(sumOf(estimator.kernels[0]), 1.0, 1e-4);
 }
 
-TEST(KernelEstimationStage, ProgressShares) {
-    EXPECT_DOUBLE_EQ(imgproc::kernelEstimationShare(999, 999), 1000000.0 / 1996002.0);
+TEST(KernelEstimationStage, ProgressShareAndKernelSidesAtFullResolution) {
+    // A million pixels fill half the bar; fewer fill at most 0.7.
+    EXPECT_NEAR(imgproc::kernelEstimationShare(999, 999), 0.501, 1e-3);
     EXPECT_DOUBLE_EQ(imgproc::kernelEstimationShare(1000, 1000), 0.5);
     EXPECT_DOUBLE_EQ(imgproc::kernelEstimationShare(600, 600), 0.7);
-    EXPECT_DOUBLE_EQ(imgproc::kernelEstimationShare(4000, 3000), 1000000.0 / 24000000.0);
+    EXPECT_DOUBLE_EQ(imgproc::kernelEstimationShare(4000, 3000), 1.0 / 24.0);
     EXPECT_DOUBLE_EQ(imgproc::kernelEstimationShare(2000, 1500), 1.0 / 6.0);
-}
 
-TEST(KernelEstimationStage, KernelSidesGrowBackToThePicturesResolution) {
     const float third = static_cast<float>(1000.0 / 3000.0);
     EXPECT_EQ(imgproc::fullResolutionKernelSide(25, third), 75);
     EXPECT_EQ(imgproc::fullResolutionKernelSide(31, third), 93);
@@ -229,29 +187,43 @@ TEST(KernelEstimationStage, KernelSidesGrowBackToThePicturesResolution) {
     EXPECT_EQ(imgproc::fullResolutionKernelSide(4, 0.5f), 9);
 }
 
-TEST(KernelEstimationStage, LargePictureIsEstimatedAtReducedResolution) {
-    // 3000 wide, 2000 high: worked at 1000 x 666, the given 19 x 19 becomes 6 x 6
-    // (estimated as 7 x 7) and comes back as 19 x 19.
-    const Image picture = photograph(2000, 3000);
+struct StageCase {
+    int rows, cols, kernelRows, kernelCols;
+    const char *working, *picture;  // finest level's kernel and picture sizes
+    int progress;
+};
+
+void PrintTo(const StageCase& c, std::ostream* os) { *os << c.rows << "x" << c.cols; }
+
+class KernelEstimationStageSizes : public ::testing::TestWithParam<StageCase> {};
+
+TEST_P(KernelEstimationStageSizes, GivenSizeIsWorkedOnPerAxisAndHandedBack) {
+    const StageCase& c = GetParam();
     Image kernel;
     int32_t progress = 0;
     ::testing::internal::CaptureStdout();
-    imgproc::estimateKernel(picture, 19, 19, kernel, 1, false, imgproc::Processor::Cpu, 1.0f,
-                            1.0f, &progress);
-    const std::vector<std::string> log = testsupport::splitLines(::testing::internal::GetCapturedStdout());
+    imgproc::estimateKernel(photograph(c.rows, c.cols), c.kernelRows, c.kernelCols, kernel, 1, false,
+                            imgproc::Processor::Cpu, 1.0f, 1.0f, &progress);
+    const Lines log = testsupport::splitLines(::testing::internal::GetCapturedStdout());
 
-    ASSERT_GE(log.size(), 8u);
-    EXPECT_EQ(log[3], "--- Blur image size: 2000*3000");
-    EXPECT_EQ(log[5], "--- Kernel size: 19*19");
-    EXPECT_EQ(log[log.size() - 6], "Level: 0");
-    EXPECT_EQ(log[log.size() - 5], "\tKernel size: 7*7");
-    EXPECT_EQ(log[log.size() - 4], "\tImage size: 666*1000");
-    EXPECT_EQ(log[log.size() - 2], "End of kernel estimation.");
-    EXPECT_EQ(log.back(), "");
-    // trunc(100 * 1,000,000 / 12,000,000)
-    EXPECT_EQ(imgproc::loadProgress(&progress), 8);
-    EXPECT_EQ(std::pair(kernel.height, kernel.width), std::pair(19, 19));
+    const auto size = [](int rows, int cols) { return std::to_string(rows) + "*" + std::to_string(cols); };
+    EXPECT_TRUE(testsupport::contains(log, "--- Blur image size: " + size(c.rows, c.cols)));
+    EXPECT_TRUE(testsupport::contains(log, "--- Kernel size: " + size(c.kernelRows, c.kernelCols)));
+    const auto finest = std::find(log.begin(), log.end(), "Level: 0");
+    ASSERT_LT(finest + 2, log.end());
+    EXPECT_EQ(finest[1] + finest[2], std::string("\tKernel size: ") + c.working + "\tImage size: " + c.picture);
+    EXPECT_EQ(imgproc::loadProgress(&progress), c.progress);
+    EXPECT_EQ(std::pair(kernel.height, kernel.width), std::pair(c.kernelRows, c.kernelCols));
     EXPECT_NEAR(sumOf(kernel), 1.0, 1e-5);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Stage, KernelEstimationStageSizes,
+    ::testing::Values(
+        // Small enough to work on as it is: 9 high, 15 wide throughout.
+        StageCase{60, 90, 9, 15, "9*15", "60*90", 70},
+        // 3000 wide, 2000 high: worked at 1000 x 666, the given 19 x 19 becomes
+        // 6 x 6 (estimated as 7 x 7); progress trunc(100 * 1,000,000 / 12,000,000).
+        StageCase{2000, 3000, 19, 19, "7*7", "666*1000", 8}));
 
 }  // namespace

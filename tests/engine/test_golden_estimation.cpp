@@ -1,5 +1,6 @@
 // Regression against reference outputs of kernel estimation and of the whole
-// entry on small blurred photographs (tests/data/golden/cases.json).
+// entry on small blurred photographs (tests/data/golden/cases.json), their
+// log lines included.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -19,33 +20,25 @@ using testsupport::readF32;
 using testsupport::readNetpbm;
 using Lines = std::vector<std::string>;
 
-// The parameter block of the stage log; `kernel` empty for the automatic size.
-Lines estimationHeader(const std::string& size, const std::string& kernel) {
+struct Level {
+    const char* kernel;  // null for a skipped level
+    const char* image;
+    int iterations;
+};
+
+// The stage log: its parameter block (`kernel` empty for the automatic size),
+// the level blocks from the coarsest down and the closing lines.
+Lines estimationLog(const std::string& size, const std::string& kernel, const std::vector<Level>& levels) {
     Lines lines = {"Using CPU...", "Start kernel estimation...",
                    "------------------------Kernel estimation parameters------------------------",
                    "--- Blur image size: " + size,
                    std::string("--- Estimate kernel size: ") + (kernel.empty() ? "true" : "false")};
     if (!kernel.empty()) lines.push_back("--- Kernel size: " + kernel);
-    for (const char* line : {"--- Scale factor for pyramid construction: 0.618", "--- Quality: 1",
-                             "--- Input image gamma correction: 1", "--- Scale map threshold: 1",
-                             "--- Kernel smooth term coefficient: 40",
-                             "--- Deconvolution smooth term coefficient: 0.002",
-                             "--- Kernel cut threshold: 0.07",
-                             "----------------------------------------------------------------"
-                             "------------"})
-        lines.push_back(line);
-    return lines;
-}
-
-struct Level {
-    const char* kernel;
-    const char* image;
-    int iterations;
-};
-
-// The level blocks from the coarsest level down (a null kernel marks a skip),
-// then the closing lines.
-void addLevels(Lines& lines, const std::vector<Level>& levels) {
+    lines.insert(lines.end(), {"--- Scale factor for pyramid construction: 0.618", "--- Quality: 1",
+                               "--- Input image gamma correction: 1", "--- Scale map threshold: 1",
+                               "--- Kernel smooth term coefficient: 40",
+                               "--- Deconvolution smooth term coefficient: 0.002",
+                               "--- Kernel cut threshold: 0.07", std::string(76, '-')});
     int level = static_cast<int>(levels.size());
     for (const Level& l : levels) {
         lines.push_back("Level: " + std::to_string(--level));
@@ -53,27 +46,19 @@ void addLevels(Lines& lines, const std::vector<Level>& levels) {
             lines.push_back("\tskip");
             continue;
         }
-        lines.push_back(std::string("\tKernel size: ") + l.kernel);
-        lines.push_back(std::string("\tImage size: ") + l.image);
-        lines.push_back("\tNumber of iterations: " + std::to_string(l.iterations));
+        lines.insert(lines.end(), {std::string("\tKernel size: ") + l.kernel, std::string("\tImage size: ") + l.image,
+                                   "\tNumber of iterations: " + std::to_string(l.iterations)});
     }
-    lines.push_back("End of kernel estimation.");
-    lines.push_back("");
-}
-
-// The log byte for byte: every line, the empty last one included, ends in a newline.
-std::string logText(const Lines& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\n";
-    return text;
+    lines.insert(lines.end(), {"End of kernel estimation.", ""});
+    return lines;
 }
 
 // `ncc` sits just below what this engine reaches on the case: the blind
 // estimation amplifies rounding differences only where a threshold or a
 // selection flips, which moves a handful of kernel entries and no more.
-void expectKernelMatches(const Image& kernel, const Image& expected, double ncc) {
-    ASSERT_EQ(std::tuple(kernel.height, kernel.width, kernel.channels),
-              std::tuple(expected.height, expected.width, 1));
+void expectKernelMatches(const Image& kernel, const std::string& file, double ncc) {
+    const Image expected = readF32(dataPath(file));
+    ASSERT_EQ(std::tuple(kernel.height, kernel.width, kernel.channels), std::tuple(expected.height, expected.width, 1));
     EXPECT_NEAR(testsupport::sumOf(kernel), 1.0, 1e-5);
     EXPECT_GT(testsupport::normalizedCrossCorrelation(kernel, expected), ncc);
 }
@@ -81,47 +66,44 @@ void expectKernelMatches(const Image& kernel, const Image& expected, double ncc)
 struct Estimation {
     Image kernel;
     int32_t progress = 55;
-    std::string log;
+    Lines log;
 };
 
-Estimation estimate(const Image& input, int size, bool automatic) {
+Estimation estimate(const std::string& input, int size, bool automatic) {
     Estimation run;
     ::testing::internal::CaptureStdout();
-    imgproc::estimateKernel(input, size, size, run.kernel, 1, automatic, imgproc::Processor::Cpu,
+    imgproc::estimateKernel(readNetpbm(dataPath(input)), size, size, run.kernel, 1, automatic, imgproc::Processor::Cpu,
                             1.0f, 1.0f, &run.progress);
-    run.log = ::testing::internal::GetCapturedStdout();
+    run.log = testsupport::splitLines(::testing::internal::GetCapturedStdout());
     return run;
 }
 
 TEST(GoldenEstimation, Camera160WithGivenAndAutomaticSize) {
-    const Image input = readNetpbm(dataPath("golden/camera_160_shake_01.pgm"));
     for (bool automatic : {false, true}) {
-        const Estimation run = estimate(input, 19, automatic);
-        Lines expected = estimationHeader("160*160", automatic ? "" : "19*19");
+        const Estimation run = estimate("golden/camera_160_shake_01.pgm", 19, automatic);
         if (automatic)
-            addLevels(expected, {{nullptr, nullptr, 0}, {"5*5", "23*23", 9}, {"9*7", "37*37", 9},
-                                 {"11*9", "61*61", 8}, {"17*11", "98*98", 7}, {"17*11", "160*160", 5}});
+            EXPECT_EQ(run.log, estimationLog("160*160", "",
+                                             {{nullptr, nullptr, 0}, {"5*5", "23*23", 9}, {"9*7", "37*37", 9},
+                                              {"11*9", "61*61", 8}, {"17*11", "98*98", 7}, {"17*11", "160*160", 5}}));
         else
-            addLevels(expected, {{"3*3", "23*23", 9}, {"5*5", "37*37", 9}, {"9*9", "61*61", 8},
-                                 {"13*13", "98*98", 7}, {"19*19", "160*160", 5}});
-        EXPECT_EQ(run.log, logText(expected));
+            EXPECT_EQ(run.log, estimationLog("160*160", "19*19",
+                                             {{"3*3", "23*23", 9}, {"5*5", "37*37", 9}, {"9*9", "61*61", 8},
+                                              {"13*13", "98*98", 7}, {"19*19", "160*160", 5}}));
         EXPECT_EQ(imgproc::loadProgress(&run.progress), 70);
-        expectKernelMatches(run.kernel,
-                            readF32(dataPath(automatic ? "golden/estimate_camera_160_auto.f32"
-                                                       : "golden/estimate_camera_160_given19.f32")),
+        expectKernelMatches(run.kernel, automatic ? "golden/estimate_camera_160_auto.f32"
+                                                  : "golden/estimate_camera_160_given19.f32",
                             automatic ? 0.9999 : 0.999);
     }
 }
 
 TEST(GoldenEstimation, ElongatedPictureSizesEachKernelSideFromItsOwnAxis) {
-    const Estimation run = estimate(readNetpbm(dataPath("golden/camera_120x400_shake_01.pgm")), 19, true);
-    Lines expected = estimationHeader("120*400", "");
-    addLevels(expected, {{nullptr, nullptr, 0}, {nullptr, nullptr, 0}, {nullptr, nullptr, 0},
-                         {"5*13", "17*58", 9}, {"9*21", "28*94", 9}, {"13*33", "45*152", 8},
-                         {"13*11", "74*247", 7}, {"17*13", "120*400", 5}});
-    EXPECT_EQ(run.log, logText(expected));
+    const Estimation run = estimate("golden/camera_120x400_shake_01.pgm", 19, true);
+    EXPECT_EQ(run.log, estimationLog("120*400", "",
+                                     {{nullptr, nullptr, 0}, {nullptr, nullptr, 0}, {nullptr, nullptr, 0},
+                                      {"5*13", "17*58", 9}, {"9*21", "28*94", 9}, {"13*33", "45*152", 8},
+                                      {"13*11", "74*247", 7}, {"17*13", "120*400", 5}}));
     EXPECT_EQ(imgproc::loadProgress(&run.progress), 70);
-    expectKernelMatches(run.kernel, readF32(dataPath("golden/estimate_camera_120x400_auto.f32")), 0.999);
+    expectKernelMatches(run.kernel, "golden/estimate_camera_120x400_auto.f32", 0.999);
 }
 
 TEST(GoldenDeblur, ColourPictureWithGivenSize) {
@@ -129,22 +111,20 @@ TEST(GoldenDeblur, ColourPictureWithGivenSize) {
     Image output, kernel;
     int32_t progress = 12;
     ::testing::internal::CaptureStdout();
-    imgproc::deblurImage(input, 15, 15, &progress, output, kernel, 1, true, false, false,
-                         imgproc::Processor::Cpu, 1.0f, 0.0004f, 1.0f);
-    const std::string log = ::testing::internal::GetCapturedStdout();
+    imgproc::deblurImage(input, 15, 15, &progress, output, kernel, 1, true, false, false, imgproc::Processor::Cpu, 1.0f,
+                         0.0004f, 1.0f);
+    const Lines log = testsupport::splitLines(::testing::internal::GetCapturedStdout());
 
-    Lines expected = estimationHeader("128*128", "15*15");
-    addLevels(expected, {{"3*3", "18*18", 9}, {"5*5", "30*30", 9}, {"7*7", "48*48", 8},
-                         {"11*11", "79*79", 7}, {"15*15", "128*128", 5}});
-    expected.insert(expected.end(),
-                    {"Start deconvolution...",
-                     "------------------------Deconvolution parameters---------------------------",
-                     "--- Denoise: false", "--- Dering: true", "--- Smooth term coefficient: 0.0004",
-                     "--- Quality: 1", "---------------------------------------------------------------------------",
-                     "End of deconvolution.", ""});
-    EXPECT_EQ(log, logText(expected));
+    Lines expected = estimationLog("128*128", "15*15",
+                                   {{"3*3", "18*18", 9}, {"5*5", "30*30", 9}, {"7*7", "48*48", 8},
+                                    {"11*11", "79*79", 7}, {"15*15", "128*128", 5}});
+    expected.insert(expected.end(), {"Start deconvolution...",
+                                     "------------------------Deconvolution parameters---------------------------",
+                                     "--- Denoise: false", "--- Dering: true", "--- Smooth term coefficient: 0.0004",
+                                     "--- Quality: 1", std::string(75, '-'), "End of deconvolution.", ""});
+    EXPECT_EQ(log, expected);
     EXPECT_EQ(imgproc::loadProgress(&progress), 100);
-    expectKernelMatches(kernel, readF32(dataPath("golden/deblur_coffee_128_given15_kernel.f32")), 0.998);
+    expectKernelMatches(kernel, "golden/deblur_coffee_128_given15_kernel.f32", 0.998);
 
     const Image reference = readF32(dataPath("golden/deblur_coffee_128_given15.f32"));
     ASSERT_EQ(std::tuple(output.height, output.width, output.channels),

@@ -7,17 +7,14 @@
 #include "parallel.h"
 
 TEST(ParallelFor, CoversEveryIndexExactlyOnce) {
-    for (int64_t count : {int64_t{1}, int64_t{7}, int64_t{100003}}) {
+    for (int64_t count : {int64_t{0}, int64_t{1}, int64_t{7}, int64_t{100003}}) {
         std::vector<std::atomic<int>> hits(static_cast<size_t>(count));
         imgproc::parallelFor(count, 1, [&](int64_t begin, int64_t end) {
-            ASSERT_LE(begin, end);
+            ASSERT_LT(begin, end);
             for (int64_t i = begin; i < end; ++i) hits[static_cast<size_t>(i)]++;
         });
-        for (auto& h : hits) ASSERT_EQ(h.load(), 1);
+        for (auto& h : hits) ASSERT_EQ(h.load(), 1) << count;
     }
-    bool called = false;
-    imgproc::parallelFor(0, 1, [&](int64_t, int64_t) { called = true; });
-    EXPECT_FALSE(called);
 }
 
 TEST(ParallelFor, SmallAndNestedLoopsRunWholeOnTheCallingThread) {
@@ -26,20 +23,18 @@ TEST(ParallelFor, SmallAndNestedLoopsRunWholeOnTheCallingThread) {
     imgproc::parallelFor(100, 1000, [&](int64_t begin, int64_t end) {
         ++calls;
         EXPECT_EQ(std::this_thread::get_id(), caller);
-        EXPECT_EQ(begin, 0);
-        EXPECT_EQ(end, 100);
+        EXPECT_EQ(std::pair(begin, end), std::pair(int64_t{0}, int64_t{100}));
     });
     EXPECT_EQ(calls, 1);
 
     std::atomic<int64_t> inner{0};
     imgproc::parallelFor(64, 1, [&](int64_t begin, int64_t end) {
-        for (int64_t i = begin; i < end; ++i) {
-            const auto outerThread = std::this_thread::get_id();
+        const auto outerThread = std::this_thread::get_id();
+        for (int64_t i = begin; i < end; ++i)
             imgproc::parallelFor(10, 1, [&](int64_t b, int64_t e) {
                 EXPECT_EQ(std::this_thread::get_id(), outerThread);
                 inner += e - b;
             });
-        }
     });
     EXPECT_EQ(inner.load(), 640);
 }

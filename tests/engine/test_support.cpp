@@ -13,14 +13,19 @@ namespace testsupport {
 
 namespace {
 
-std::ifstream openOrThrow(const std::string& path, std::ios::openmode mode = std::ios::in) {
-    std::ifstream in(path, mode);
-    if (!in) throw std::runtime_error("cannot open " + path);
+// Opens a file and reads its header of whitespace-separated fields and the
+// single separator after it, so that binary data may follow.
+template <typename... Fields>
+std::ifstream openWithHeader(const std::string& path, Fields&... fields) {
+    std::ifstream in(path, std::ios::binary);
+    (in >> ... >> fields);
+    in.get();
+    if (!in) throw std::runtime_error("cannot read " + path);
     return in;
 }
 
 void checkRead(const std::istream& in, const std::string& path) {
-    if (!in) throw std::runtime_error("short or unsupported file: " + path);
+    if (!in) throw std::runtime_error("short file: " + path);
 }
 
 }  // namespace
@@ -29,13 +34,11 @@ std::string dataPath(const std::string& name) { return std::string(VANTREL_TEST_
 
 // The test pictures carry no header comments, so plain stream reads suffice.
 imgproc::Image readNetpbm(const std::string& path) {
-    std::ifstream in = openOrThrow(path, std::ios::binary);
     std::string magic;
     int width = 0, height = 0, maxval = 0;
-    in >> magic >> width >> height >> maxval;
-    in.get();
+    std::ifstream in = openWithHeader(path, magic, width, height, maxval);
     const int channels = magic == "P6" ? 3 : magic == "P5" ? 1 : 0;
-    if (!in || !channels || maxval != 255) throw std::runtime_error("unsupported file: " + path);
+    if (!channels || maxval != 255) throw std::runtime_error("unsupported file: " + path);
     std::vector<unsigned char> bytes(static_cast<size_t>(width) * height * channels);
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     checkRead(in, path);
@@ -45,9 +48,8 @@ imgproc::Image readNetpbm(const std::string& path) {
 }
 
 imgproc::Image readKernelText(const std::string& path) {
-    std::ifstream in = openOrThrow(path);
     int rows = 0, cols = 0;
-    in >> rows >> cols;
+    std::ifstream in = openWithHeader(path, rows, cols);
     imgproc::Image kernel(rows, cols, 1);
     for (int i = 0; i < rows * cols; ++i) in >> kernel.data[i];
     checkRead(in, path);
@@ -55,10 +57,8 @@ imgproc::Image readKernelText(const std::string& path) {
 }
 
 imgproc::Image readF32(const std::string& path) {
-    std::ifstream in = openOrThrow(path, std::ios::binary);
     int rows = 0, cols = 0, channels = 0;
-    in >> rows >> cols >> channels;
-    in.get();
+    std::ifstream in = openWithHeader(path, rows, cols, channels);
     imgproc::Image image(rows, cols, channels);
     in.read(reinterpret_cast<char*>(image.data), static_cast<std::streamsize>(image.size() * 4));
     checkRead(in, path);
@@ -74,7 +74,7 @@ imgproc::Image cropTopLeft(const imgproc::Image& source, int rows, int cols, int
     return out;
 }
 
-imgproc::Image convolveReplicate(const imgproc::Image& source, const imgproc::Image& kernel) {
+imgproc::Image convolve(const imgproc::Image& source, const imgproc::Image& kernel, bool zeroOutside) {
     imgproc::Image out(source.height, source.width, source.channels);
     const int kh = kernel.height, kw = kernel.width, ch = source.channels;
     for (int y = 0; y < source.height; ++y)
@@ -83,9 +83,13 @@ imgproc::Image convolveReplicate(const imgproc::Image& source, const imgproc::Im
                 double sum = 0;
                 for (int i = 0; i < kh; ++i)
                     for (int j = 0; j < kw; ++j) {
-                        const int sy = std::clamp(y - (i - kh / 2), 0, source.height - 1);
-                        const int sx = std::clamp(x - (j - kw / 2), 0, source.width - 1);
-                        sum += kernel.data[i * kw + j] * source.data[(static_cast<size_t>(sy) * source.width + sx) * ch + c];
+                        int sy = y - (i - kh / 2), sx = x - (j - kw / 2);
+                        const bool inside = sy >= 0 && sy < source.height && sx >= 0 && sx < source.width;
+                        if (!inside && zeroOutside) continue;
+                        sy = std::clamp(sy, 0, source.height - 1);
+                        sx = std::clamp(sx, 0, source.width - 1);
+                        const size_t at = (static_cast<size_t>(sy) * source.width + sx) * ch + c;
+                        sum += kernel.data[i * kw + j] * source.data[at];
                     }
                 out.data[(static_cast<size_t>(y) * source.width + x) * ch + c] = static_cast<float>(sum);
             }
@@ -96,6 +100,24 @@ void addNoise(imgproc::Image& image, double sigma, unsigned seed) {
     std::mt19937 rng(seed);
     std::normal_distribution<double> noise(0.0, sigma);
     for (size_t i = 0; i < image.size(); ++i) image.data[i] = static_cast<float>(image.data[i] + noise(rng));
+}
+
+std::vector<std::complex<double>> naiveDft(const imgproc::Image& image) {
+    const int H = image.height, W = image.width;
+    const double pi = std::acos(-1.0);
+    std::vector<std::complex<double>> spectrum(static_cast<size_t>(H) * W);
+    for (int v = 0; v < H; ++v)
+        for (int u = 0; u < W; ++u)
+            for (int y = 0; y < H; ++y)
+                for (int x = 0; x < W; ++x) {
+                    const size_t p = static_cast<size_t>(y) * W + x;
+                    const std::complex<double> value = image.channels == 1
+                        ? std::complex<double>(image.data[p], 0.0)
+                        : std::complex<double>(image.data[2 * p], image.data[2 * p + 1]);
+                    const double turns = static_cast<double>(v * y) / H + static_cast<double>(u * x) / W;
+                    spectrum[static_cast<size_t>(v) * W + u] += value * std::polar(1.0, -2 * pi * turns);
+                }
+    return spectrum;
 }
 
 double psnr(const imgproc::Image& a, const imgproc::Image& b) {
@@ -114,8 +136,7 @@ double maxAbsDiff(const imgproc::Image& a, const imgproc::Image& b) {
     double worst = 0;
     for (size_t i = 0; i < a.size(); ++i) {
         const double d = std::fabs(static_cast<double>(a.data[i]) - b.data[i]);
-        if (std::isnan(d)) return std::numeric_limits<double>::infinity();  // NaN never compares equal
-        worst = std::max(worst, d);
+        worst = std::isnan(d) ? std::numeric_limits<double>::infinity() : std::max(worst, d);
     }
     return worst;
 }
@@ -162,9 +183,7 @@ bool isCentredImpulse(const imgproc::Image& kernel) {
 
 imgproc::Image cornerStreak(int side) {
     imgproc::Image kernel = makeImage(side, side, 1, {});
-    const int centre = side / 2;
-    const float weight = 1.0f / static_cast<float>(side - centre);
-    for (int i = centre; i < side; ++i) kernel.data[static_cast<size_t>(i) * side + i] = weight;
+    for (int i = side / 2; i < side; ++i) kernel.data[static_cast<size_t>(i) * side + i] = 1.0f / (side - side / 2);
     return kernel;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <complex>
 #include <string>
 #include <vector>
 
@@ -18,17 +19,24 @@ imgproc::Image readF32(const std::string& path);
 
 imgproc::Image cropTopLeft(const imgproc::Image& source, int rows, int cols, int top = 0,
                            int left = 0);
-// Spatial convolution with edge replication, kernel centre (kh / 2, kw / 2).
-imgproc::Image convolveReplicate(const imgproc::Image& source, const imgproc::Image& kernel);
+// Direct spatial convolution of every channel, kernel centre (kh / 2, kw / 2);
+// outside the picture the nearest edge value, or zero when `zeroOutside`.
+imgproc::Image convolve(const imgproc::Image& source, const imgproc::Image& kernel,
+                        bool zeroOutside = false);
 // Adds Gaussian noise of the given sigma with a fixed seed.
 void addNoise(imgproc::Image& image, double sigma, unsigned seed);
 
+// Unnormalised 2-D DFT with the forward sign, sum of v(y, x) e^{-2 pi i (v y / H + u x / W)},
+// of a one-channel (real) or two-channel (complex pairs) image; row-major (v, u).
+std::vector<std::complex<double>> naiveDft(const imgproc::Image& image);
+
 double psnr(const imgproc::Image& a, const imgproc::Image& b);
 double meanAbsDiff(const imgproc::Image& a, const imgproc::Image& b);
-double maxAbsDiff(const imgproc::Image& a, const imgproc::Image& b);
+double maxAbsDiff(const imgproc::Image& a, const imgproc::Image& b);  // NaN counts as infinite
 // Normalised cross-correlation of two same-sized images (centred).
 double normalizedCrossCorrelation(const imgproc::Image& a, const imgproc::Image& b);
 
+// Values in storage order, missing ones 0.
 imgproc::Image makeImage(int rows, int cols, int channels, const std::vector<float>& values);
 // Uniform values in [low, high) from a fixed seed.
 imgproc::Image randomImage(int rows, int cols, int channels, unsigned seed, float low = 0.0f,
