@@ -1,22 +1,9 @@
 #pragma once
 
-// Shared by the main-window tests: the friend that reaches the window's inner
-// state, and settings kept away from the user's own.
+// Shared by the window tests: the friend that reaches the window's inner state, settings kept apart.
 
-#include <QApplication>
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMouseEvent>
-#include <QProgressBar>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <QToolBar>
+#include <QtTest>
+#include <QtWidgets>
 
 #include "actions.h"
 #include "main_window.h"
@@ -40,7 +27,6 @@ struct ClarnexTestAccess
     static QImage& input(Clarnex& w) { return w.inputImage; }
     static QImage& result(Clarnex& w) { return w.resultImage; }
     static unsigned quality(Clarnex& w) { return w.quality; }
-    static bool isFirst(Clarnex& w) { return w.isFirst; }
     static bool tutorialRunning(Clarnex& w) { return w.tutorialRunning; }
     static void setTutorialRunning(Clarnex& w, bool on) { w.tutorialRunning = on; }
     static TutorialWizard* wizard(Clarnex& w) { return w.tutorialWizard; }
@@ -53,8 +39,7 @@ struct ClarnexTestAccess
 
 using Access = ClarnexTestAccess;
 
-// Points the settings store at a temporary folder; call before any window
-// (or other QSettings) exists. The user's real settings are never touched.
+// Call before any QSettings exists: the user's own settings are never touched.
 inline bool redirectSettings(const QTemporaryDir& dir)
 {
     QStandardPaths::setTestModeEnabled(true);
@@ -63,21 +48,17 @@ inline bool redirectSettings(const QTemporaryDir& dir)
     return QSettings("VANTREL", "Tolvane").fileName().startsWith(dir.path());
 }
 
-// Empties the store and writes the given option values (and isFirst false
-// unless given), so every window starts from a known store.
+// A known store for the next window: these options, and the first start over unless asked.
 inline void resetSettings(const QVariantMap& options = {}, bool isFirst = false)
 {
     QSettings store("VANTREL", "Tolvane");
     store.clear();
-    store.beginGroup("option");
-    for (auto it = options.begin(); it != options.end(); ++it) store.setValue(it.key(), it.value());
-    store.endGroup();
+    for (auto it = options.begin(); it != options.end(); ++it) store.setValue("option/" + it.key(), it.value());
     store.setValue("flag/isFirst", isFirst);
     store.sync();
 }
 
-// Sends a mouse event by hand (QTest reads the point (0, 0) as the widget's
-// centre). Moves carry the left button: Qt drops button-less moves without tracking.
+// By hand, as QTest reads (0, 0) as the centre; moves hold the left button, as Qt drops button-less ones.
 inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button = Qt::NoButton)
 {
     Qt::MouseButtons held = type == QEvent::MouseMove ? Qt::LeftButton
@@ -86,8 +67,7 @@ inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseB
     QCoreApplication::sendEvent(widget, &event);
 }
 
-// The drag rules the window and the message box share, as mouse steps and
-// where the widget then stands relative to its start.
+// The drag rules the window and the message box share: mouse steps and where the widget then stands.
 inline void checkDragSteps(QWidget* widget)
 {
     const QPoint start = widget->pos();
@@ -99,7 +79,6 @@ inline void checkDragSteps(QWidget* widget)
         {QEvent::MouseButtonPress, {10, 10}, Qt::RightButton, {}},
         {QEvent::MouseMove, {30, 40}, Qt::NoButton, {}},
         {QEvent::MouseButtonRelease, {10, 10}, Qt::RightButton, {}},
-        // A left press anchors; the widget follows by the offset from the anchor.
         {QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, {}},
         {QEvent::MouseMove, {30, 25}, Qt::NoButton, {20, 15}},
         // A release of any button clears the anchor.
@@ -112,10 +91,8 @@ inline void checkDragSteps(QWidget* widget)
     }
 }
 
-// Answers the next file dialog with the given file. The name is typed, as a
-// user would (selectFile() leaves the name field alone while it has the
-// focus); done() skips accept()'s checks against the file system model, which
-// fills itself asynchronously.
+// Types the name as a user would (selectFile() skips a focused name field); done() skips
+// accept()'s checks against the file system model, which fills itself asynchronously.
 inline void answerFileDialog(const QString& file)
 {
     auto* timer = new QTimer;

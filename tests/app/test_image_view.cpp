@@ -1,13 +1,7 @@
 #include <QtTest>
-
-#include <QLabel>
-#include <QMimeData>
-#include <QPixmap>
-#include <QScrollBar>
-#include <QSignalSpy>
+#include <QtWidgets>
 
 #include "image_view.h"
-
 
 namespace {
 
@@ -26,8 +20,7 @@ void prepare(ImageView& view, QSize viewport, QSize picture)
     view.setImage(pixmap, true);
 }
 
-// Reaches the drop handlers directly: a synthetic drop only reaches a widget
-// through a drag session of the platform.
+// A synthetic drop reaches a widget only through a drag session of the platform.
 struct DropView : ImageView
 {
     using ImageView::dragEnterEvent;
@@ -43,8 +36,7 @@ class TestImageView : public QObject
 private slots:
     void fitOnOpen()
     {
-        // 4000 x 3000 in 1000 x 600: f = 600 / 3800, shown 632 x 474 with a margin
-        // of 63. A small picture keeps its size with a margin of 10.
+        // 4000 x 3000 in 1000 x 600: 600 / 3800 of 4000 + 2 * 400 high; a small picture keeps its size.
         const struct { QSize picture; double fit; int margin; QSize shown; } cases[] = {
             {{4000, 3000}, 600.0 / 3800.0, 63, {632, 474}}, {{100, 50}, 1.0, 10, {100, 50}}};
         for (const auto& c : cases) {
@@ -65,34 +57,24 @@ private slots:
         view.zoomIn();
         QCOMPARE(view.currentScale(), 0.625);
         // 625 x 313 (312.5 rounded up), margin 62.
-        QCOMPARE(view.pictureLabel()->size(), QSize(625 + 124, 313 + 124));
-        view.zoomOut();
-        QCOMPARE(view.currentScale(), 0.5);
+        const QSize zoomed(625 + 124, 313 + 124);
+        QCOMPARE(view.pictureLabel()->size(), zoomed);
 
-        // A result of the same size is shown at the current zoom.
-        view.zoomIn();
-        const QSize before = view.pictureLabel()->size();
+        // A result of the same size is shown at the current zoom; clearing keeps it for the next picture.
         view.setImage(QPixmap(1000, 500), false);
-        QCOMPARE(view.pictureLabel()->size(), before);
-        QCOMPARE(view.currentScale(), 0.625);
-        QCOMPARE(view.currentFitScale(), 0.5);
-
-        // Clearing keeps factors and size until the next picture.
+        QCOMPARE(view.pictureLabel()->size(), zoomed);
         view.clear();
         QCOMPARE(view.currentScale(), 0.625);
-        QCOMPARE(view.pictureLabel()->size(), before);
+        QCOMPARE(view.pictureLabel()->size(), zoomed);
     }
 
     void dropOpensFirstValidUrl()
     {
         DropView view;
-        view.setAcceptDrops(true);
-        QVERIFY(view.viewport()->acceptDrops());
         QSignalSpy spy(&view, SIGNAL(urlReceived(QUrl)));
 
         QMimeData data;
         data.setUrls({QUrl("http://[::1"), QUrl::fromLocalFile("/tmp/second.png"), QUrl::fromLocalFile("/tmp/third.png")});
-        QVERIFY(!data.urls().at(0).isValid());
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         view.dropEvent(&drop);
         QCOMPARE(spy.count(), 1);

@@ -1,21 +1,14 @@
-// The tutorial hosted by the main window: first start, one tutorial at a time,
-// the pages' Next buttons following the user's open and run, Start page's Back
-// undoing, and the shortcut text against the real key bindings.
+// The tutorial hosted by the main window, driven through its pages, buttons, keys and dialogs.
 
 #include "app_test_support.h"
 #include "parameter_bar.h"
 #include "tutorial_pages.h"
 #include "tutorial_wizard.h"
 
-#include <QCheckBox>
-#include <QLayout>
-#include <QComboBox>
-#include <QPushButton>
-#include <QtTest>
-
 #include <memory>
 
 using A = ClarnexTestAccess;
+Q_DECLARE_METATYPE(WorkState)
 
 namespace {
 
@@ -53,61 +46,34 @@ private slots:
         QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write("this is not a picture") > 0);
     }
 
-    void firstStartShowsTheTutorialAndTheSecondDoesNot()
-    {
-        QSettings("VANTREL", "Tolvane").clear();
-        {
-            Clarnex first;
-            first.move(100, 80);
-            first.showWindow();
-            QVERIFY(A::tutorialRunning(first));
-            const QList<TutorialPage*> shown = visiblePages(first);
-            QCOMPARE(shown.size(), 1);
-            QVERIFY(qobject_cast<OpenFilePage*>(shown.first()));
-            QCOMPARE(shown.first()->pos(), first.geometry().topLeft() + QPoint(40, 65));
-            // With no picture open the first page waits for one.
-            QVERIFY(!shown.first()->nextButton->isEnabled());
-            QVERIFY(A::toolBar(first)->widgetForAction(A::actions(first).openAction)->isEnabled());
-        }
-        Clarnex second;
-        second.showWindow();
-        QVERIFY(!A::tutorialRunning(second));
-        QVERIFY(visiblePages(second).isEmpty());
-        QVERIFY(!A::wizard(second));
-    }
-
     void oneTutorialAtATimeAndNextFollowsOpening()
     {
         auto window = makeWindow();
-        A::actions(*window).showTutorialAction->trigger();
+        const Ui::DeblurUIActions& a = A::actions(*window);
+        a.showTutorialAction->trigger();
         QPointer<TutorialWizard> wizard = A::wizard(*window);
         QVERIFY(wizard);
         // Each page explains its own control, in the order of a run.
-        const Ui::DeblurUIActions& a = A::actions(*window);
         ParameterBar* bar = A::bar(*window);
         QList<QObject*> targets;
         for (const auto& entry : wizard->pageEntries()) targets.append(entry.first);
-        QList<QObject*> expected;
-        expected << a.openAction << bar->blurStrengthCombo << bar->denoiseCheck << bar->deringCheck << a.startAction
-                 << a.saveAsAction;
-        QCOMPARE(targets, expected);
+        QCOMPARE(targets, (QList<QObject*>{a.openAction, bar->blurStrengthCombo, bar->denoiseCheck, bar->deringCheck,
+                                           a.startAction, a.saveAsAction}));
         TutorialPage* openPage = wizard->currentPage();
-        QVERIFY(qobject_cast<OpenFilePage*>(openPage));
-        QVERIFY(!openPage->nextButton->isEnabled());
 
         // Next follows opening through the dialog, a failed open included.
         answerFileDialog(picture);
-        A::actions(*window).openAction->trigger();
+        a.openAction->trigger();
         QCOMPARE(A::state(*window), WorkState::ImageLoaded);
         QVERIFY(openPage->nextButton->isEnabled());
         answerFileDialog(notAPicture);
-        A::actions(*window).openAction->trigger();
+        a.openAction->trigger();
         QVERIFY(!openPage->nextButton->isEnabled());
         QCOMPARE(A::input(*window).size(), QSize(96, 96));  // the picture opened before stays
 
         // Show tutorial while one runs does nothing.
         wizard->nextPage();
-        A::actions(*window).showTutorialAction->trigger();
+        a.showTutorialAction->trigger();
         QCOMPARE(A::wizard(*window), wizard.data());
         QCOMPARE(wizard->currentIndex(), 1);
         QCOMPARE(window->findChildren<TutorialPage*>().size(), 6);
@@ -116,78 +82,48 @@ private slots:
         wizard->finishTutorial();
         QVERIFY(wizard.isNull() && !A::tutorialRunning(*window));
         QVERIFY(visiblePages(*window).isEmpty());
-        QVERIFY(A::actions(*window).saveAction->isEnabled() && !A::actions(*window).undoAction->isEnabled());
-        QVERIFY(A::bar(*window)->blurStrengthCombo->isEnabled());
+        QVERIFY(a.saveAction->isEnabled() && !a.undoAction->isEnabled() && bar->blurStrengthCombo->isEnabled());
         // A new tutorial replaces the old pages.
-        A::actions(*window).showTutorialAction->trigger();
+        a.showTutorialAction->trigger();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(window->findChildren<TutorialPage*>().size(), 6);
     }
 
-    void nextFollowsTheRunAndBackUndoes()
-    {
-        auto window = makeWindow();
-        answerFileDialog(picture);
-        A::actions(*window).openAction->trigger();
-        QCOMPARE(A::state(*window), WorkState::ImageLoaded);
-
-        A::actions(*window).showTutorialAction->trigger();
-        TutorialWizard* wizard = A::wizard(*window);
-        QVERIFY(wizard->currentPage()->nextButton->isEnabled());   // a picture is open
-        for (int i = 0; i < 4; ++i) wizard->currentPage()->nextButton->click();
-        auto* startPage = qobject_cast<StartUpPage*>(wizard->currentPage());
-        QVERIFY(startPage && !startPage->nextButton->isEnabled());
-        QAction* start = A::actions(*window).startAction;
-        QWidget* startButton = A::toolBar(*window)->widgetForAction(start);
-        QVERIFY(startButton->isEnabled());
-
-        start->trigger();
-        QVERIFY(!start->isEnabled() && !startButton->isEnabled());
-        QTRY_COMPARE_WITH_TIMEOUT(A::state(*window), WorkState::ResultShown, 60000);
-        QVERIFY(startPage->nextButton->isEnabled());
-        QVERIFY(start->isEnabled() && startButton->isEnabled());
-        const QImage before = A::input(*window), after = A::result(*window);
-        QCOMPARE(after.size(), before.size());
-
-        // Back on the Start page first swaps the result and the unprocessed picture.
-        startPage->backButton->click();
-        QVERIFY(qobject_cast<DeringPage*>(wizard->currentPage()));
-        QCOMPARE(A::result(*window), before);
-        QCOMPARE(A::input(*window), after);
-        QVERIFY(start->isEnabled() && startButton->isEnabled());
-        wizard->currentPage()->nextButton->click();
-        startPage->backButton->click();
-        QCOMPARE(A::result(*window), after);
-    }
-
-    // Start is on on every page, forwards and back, in every state a tutorial
-    // can start in (off only while a run is under way: see the run below).
+    // In every state a tutorial can start in, Start is on on every page, forwards and back; Next on
+    // the Open page waits for a picture, on the Start page for a result.
     void startFollowsTheWorkStateOnEveryPage_data()
     {
-        QTest::addColumn<int>("initial");
-        QTest::newRow("no picture") << int(WorkState::NoImage);
-        QTest::newRow("picture") << int(WorkState::ImageLoaded);
-        QTest::newRow("result") << int(WorkState::ResultShown);
+        QTest::addColumn<WorkState>("initial");
+        QTest::addColumn<bool>("openNext");
+        QTest::addColumn<bool>("startNext");
+        QTest::newRow("no picture") << WorkState::NoImage << false << false;
+        QTest::newRow("picture") << WorkState::ImageLoaded << true << false;
+        QTest::newRow("result") << WorkState::ResultShown << true << true;
     }
 
     void startFollowsTheWorkStateOnEveryPage()
     {
-        QFETCH(int, initial);
+        QFETCH(WorkState, initial);
+        QFETCH(bool, openNext);
+        QFETCH(bool, startNext);
         auto window = makeWindow();
-        if (initial != int(WorkState::NoImage)) {
+        if (initial != WorkState::NoImage) {
             A::input(*window) = QImage(picture);
-            A::result(*window) = QImage(picture);
-            A::setState(*window, WorkState(initial));
+            if (initial == WorkState::ResultShown) A::result(*window) = QImage(picture);
+            A::setState(*window, initial);
         }
         QAction* start = A::actions(*window).startAction;
         QWidget* startButton = A::toolBar(*window)->widgetForAction(start);
         A::actions(*window).showTutorialAction->trigger();
         TutorialWizard* wizard = A::wizard(*window);
+        QCOMPARE(wizard->pageEntries()[0].second->nextButton->isEnabled(), openNext);
+        QCOMPARE(wizard->pageEntries()[4].second->nextButton->isEnabled(), startNext);
         for (int step = 0; step < 11; ++step) {
-            if (step > 0) step < 6 ? wizard->nextPage() : wizard->previousPage();
+            if (step > 0) step < 6 ? wizard->nextPage() : wizard->currentPage()->backButton->click();
             QCOMPARE(wizard->currentIndex(), step < 6 ? step : 10 - step);
             QVERIFY(start->isEnabled() && startButton->isEnabled());
         }
+        QCOMPARE(A::input(*window).isNull(), initial == WorkState::NoImage);  // Back undoes only a result
     }
 
     // The first-start tutorial run to its end through its own controls: the
@@ -200,6 +136,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         TutorialWizard* wizard = A::wizard(window);
         QVERIFY(wizard);
+        QCOMPARE(visiblePages(window), QList<TutorialPage*>{wizard->currentPage()});
         Ui::DeblurUIActions& a = A::actions(window);
         QToolBar* toolBar = A::toolBar(window);
         const auto button = [toolBar](QAction* action) { return toolBar->widgetForAction(action); };
@@ -217,10 +154,10 @@ private slots:
         // Only the page on show has its shortcut.
         QVERIFY(!a.openAction->isEnabled() && !button(a.openAction)->isEnabled());
 
-        // The outline does not squeeze the blur strength box below its natural width.
+        // The outline does not squeeze the blur strength box below its natural width, once the bar
+        // is laid out again: before that the box keeps its old width.
         QComboBox* combo = A::bar(window)->blurStrengthCombo;
         QVERIFY(!combo->styleSheet().isEmpty());
-        // The bar is laid out again first: before that the box keeps its old width.
         QApplication::processEvents();
         static_cast<QWidget*>(A::bar(window))->layout()->activate();
         QVERIFY(combo->width() >= ParameterBar().blurStrengthCombo->sizeHint().width());
@@ -229,11 +166,20 @@ private slots:
         next();
         next();
 
-        // Page 5: the Start button runs.
+        // Page 5: the Start button runs, off until the result.
         QVERIFY(qobject_cast<StartUpPage*>(wizard->currentPage()));
         QTest::mouseClick(button(a.startAction), Qt::LeftButton);
         QCOMPARE(A::state(window), WorkState::Running);
+        QVERIFY(!a.startAction->isEnabled() && !button(a.startAction)->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(A::state(window), WorkState::ResultShown, 60000);
+        QVERIFY(a.startAction->isEnabled() && button(a.startAction)->isEnabled());
+        // Back here first swaps the result and the unprocessed picture.
+        const QImage before = A::input(window);
+        QVERIFY(A::result(window) != before);
+        wizard->currentPage()->backButton->click();
+        QVERIFY(qobject_cast<DeringPage*>(wizard->currentPage()));
+        QCOMPARE(A::result(window), before);
+        next();
         next();
 
         // Page 6 names Ctrl+D.

@@ -1,5 +1,4 @@
-// Tutorial wizard and pages on a stand-in host window with a tool bar (the
-// main window's own wiring is tested in test_tutorial_host), and the message box.
+// The tutorial wizard and pages on a stand-in host with a tool bar, and the message box.
 
 #include "app_test_support.h"
 #include "custom_message_box.h"
@@ -7,29 +6,7 @@
 #include "tutorial_pages.h"
 #include "tutorial_wizard.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QLabel>
-#include <QPointer>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QToolBar>
-#include <QVBoxLayout>
-#include <QtTest>
-
-extern const QString shortcutKeysText;
-
 namespace {
-
-// What the host's undo() and the debug output saw, in order.
-QStringList eventLog;
-QtMessageHandler previousHandler = nullptr;
-
-void recordDebug(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (type == QtDebugMsg) eventLog << message;
-    previousHandler(type, context, message);
-}
 
 const QString redBorder = QStringLiteral("border: 2px solid #f00;");
 
@@ -58,9 +35,11 @@ public:
     QAction* startAction = toolBar->addAction(QStringLiteral("Start"));
     QAction* saveAsAction = toolBar->addAction(QStringLiteral("Save as"));
     QComboBox* combo = new QComboBox(this);
+    TutorialWizard* wizard = nullptr;
+    QList<int> undoneOnPages;
 
 public slots:
-    void undo() { eventLog << QStringLiteral("undo"); }
+    void undo() { undoneOnPages << wizard->currentIndex(); }
 };
 
 class TestTutorialWizard : public QObject
@@ -68,16 +47,13 @@ class TestTutorialWizard : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { previousHandler = qInstallMessageHandler(recordDebug); }
-
     // The six pages as the main window arranges them; the combo box stands for
     // all three parameter-bar targets.
     void init()
     {
-        eventLog.clear();
         host = new Host;
         host->show();
-        wizard = new TutorialWizard(host->toolBar, host);
+        wizard = host->wizard = new TutorialWizard(host->toolBar, host);
         pages = {new OpenFilePage(host), new BlurStrengthPage(host), new DenoisePage(host),
                  new DeringPage(host),   new StartUpPage(host),      new SavePage(host)};
         const QList<QObject*> targets = {host->openAction, host->combo,       host->combo,
@@ -97,9 +73,8 @@ private slots:
         QVERIFY(open->isEnabled());
         QCOMPARE(open->styleSheet(), redBorder);
 
-        // Back on the first page only logs (the button is hidden, but wired).
+        // Back on the first page (hidden, but wired) stays there.
         pages[0]->backButton->click();
-        QCOMPARE(eventLog, QStringList{QStringLiteral("previous")});
         QCOMPARE(wizard->currentIndex(), 0);
         QVERIFY(pages[0]->isVisible());
 
@@ -108,7 +83,6 @@ private slots:
         QVERIFY(!open->isEnabled() && open->styleSheet().isEmpty());
         QVERIFY(host->combo->isEnabled());
         QCOMPARE(host->combo->styleSheet(), redBorder);
-        QVERIFY(pages[1]->backButton->x() < pages[1]->nextButton->x());
 
         pages[1]->backButton->click();
         QVERIFY(pages[0]->isVisible() && !pages[1]->isVisible());
@@ -126,7 +100,6 @@ private slots:
         // Like the main window, the receiver deletes the wizard during the emission.
         connect(wizard, &TutorialWizard::finished, host, [&] { delete guard.data(); });
         for (int i = 0; i < 5; ++i) pages[i]->nextButton->click();
-        QCOMPARE(pages[4]->nextButton->text(), QStringLiteral(" &Next > "));
         QCOMPARE(pages[5]->nextButton->text(), QStringLiteral(" Finish "));
         QWidget* saveAs = host->button(host->saveAsAction);
         QCOMPARE(saveAs->styleSheet(), redBorder);
@@ -142,13 +115,13 @@ private slots:
         }
     }
 
+    // Back undoes on the Start page only, before it steps back.
     void startUpPageBackUndoesFirst()
     {
         for (int i = 0; i < 4; ++i) pages[i]->nextButton->click();
-        eventLog.clear();
         pages[4]->backButton->click();
-        pages[3]->backButton->click();   // other pages do not undo
-        QCOMPARE(eventLog, (QStringList{"undo", "previous", "previous"}));
+        pages[3]->backButton->click();
+        QCOMPARE(host->undoneOnPages, QList<int>{4});
         QCOMPARE(wizard->currentIndex(), 2);
     }
 
@@ -175,19 +148,6 @@ private slots:
         QVERIFY(host->startAction->isEnabled() && host->button(host->startAction)->isEnabled());
     }
 
-    void actionWithoutButtonIsNeitherEnabledNorMarked()
-    {
-        auto* offBar = new QAction(QStringLiteral("Not on the tool bar"), host);
-        offBar->setEnabled(false);
-        auto* page = new TutorialPage(host);
-        TutorialWizard other(host->toolBar);
-        other.addPage(offBar, page);
-        other.start();
-        QVERIFY(page->isVisible() && !offBar->isEnabled());
-        other.finishTutorial();
-        QVERIFY(!page->isVisible());
-    }
-
     void pagesShowTheirPictures()
     {
         pages[0]->nextButton->click();
@@ -208,20 +168,11 @@ private slots:
         QCOMPARE(denoise[1]->picture().toImage(), dering[1]->picture().toImage());
     }
 
-    // The About and Shortcut keys message box: its label, its button and its drag.
+    // The About and Shortcut keys message box: its text, its button and its drag.
     void messageBox()
     {
         CustomMessageBox box(shortcutKeysText);
-        auto* label = box.findChild<QLabel*>();
-        QVERIFY(label);
-        QVERIFY(label->textInteractionFlags() & Qt::TextSelectableByMouse);
-        QVERIFY(label->textInteractionFlags() & Qt::LinksAccessibleByMouse);
-        QCOMPARE(label->textFormat(), Qt::RichText);
-        QVERIFY(label->openExternalLinks());
-        QCOMPARE(label->text(), shortcutKeysText);
-        QVERIFY(box.windowFlags() & Qt::FramelessWindowHint);
-        QCOMPARE(box.findChild<QPushButton*>()->text(), QStringLiteral(" &OK "));
-
+        QCOMPARE(box.findChild<QLabel*>()->text(), shortcutKeysText);
         box.move(100, 100);
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));

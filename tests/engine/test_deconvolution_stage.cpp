@@ -18,40 +18,34 @@ namespace {
 struct StageRun {
     Image output;
     int32_t progress = 0;
-    std::vector<std::string> log;
+    testsupport::Lines log;
 };
 
 StageRun runStage(const Image& input, const Image& kernel, unsigned quality, bool dering, bool denoise,
                   int32_t progressBefore = 0) {
     StageRun run;
     run.progress = progressBefore;
-    ::testing::internal::CaptureStdout();
-    imgproc::deconvolveImage(input, kernel, quality, dering, denoise, imgproc::Processor::Cpu, 0.0004f, run.output,
-                             &run.progress);
-    run.log = testsupport::splitLines(::testing::internal::GetCapturedStdout());
+    run.log = testsupport::logOf([&] {
+        imgproc::deconvolveImage(input, kernel, quality, dering, denoise, imgproc::Processor::Cpu, 0.0004f, run.output,
+                                 &run.progress);
+    });
     return run;
 }
 
-Image smoothPicture(int rows, int cols, int channels) {
-    Image image(rows, cols, channels);
+Image smoothPicture(int rows, int cols) {
+    Image image(rows, cols, 1);
     for (int y = 0; y < rows; ++y)
         for (int x = 0; x < cols; ++x)
-            for (int c = 0; c < channels; ++c)
-                image.data[(static_cast<size_t>(y) * cols + x) * channels + c] =
-                    0.5f + 0.3f * std::sin(0.05f * x + 0.9f * c) * std::cos(0.07f * y);
+            image.data[static_cast<size_t>(y) * cols + x] = 0.5f + 0.3f * std::sin(0.05f * x) * std::cos(0.07f * y);
     return image;
 }
 
 Image boxKernel() { return testsupport::makeImage(3, 3, 1, std::vector<float>(9, 1.0f / 9.0f)); }
 
 struct GoldenCase {
-    const char* input;
-    const char* kernel;
-    const char* output;
+    const char *input, *kernel, *output;
     unsigned quality;
-    bool dering;
-    bool denoise;
-    const char* lambdaText;
+    bool dering, denoise;
 };
 
 void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.output; }
@@ -66,19 +60,17 @@ TEST_P(GoldenDeconvolution, MatchesReference) {
     const Image expected = testsupport::readF32(golden(c.output));
     const StageRun run = runStage(testsupport::readNetpbm(golden(c.input)), testsupport::readF32(golden(c.kernel)),
                                   c.quality, c.dering, c.denoise);
-    EXPECT_EQ(run.log, (std::vector<std::string>{
-                           "Start deconvolution...",
-                           "------------------------Deconvolution parameters---------------------------",
-                           std::string("--- Denoise: ") + (c.denoise ? "true" : "false"),
-                           std::string("--- Dering: ") + (c.dering ? "true" : "false"),
-                           std::string("--- Smooth term coefficient: ") + c.lambdaText,
-                           "--- Quality: " + std::to_string(c.quality),
-                           "---------------------------------------------------------------------------",
-                           "End of deconvolution.", ""}));
+    const auto flag = [](bool on) { return std::string(on ? "true" : "false"); };
+    const testsupport::Lines log{"Start deconvolution...",
+                                 "------------------------Deconvolution parameters---------------------------",
+                                 "--- Denoise: " + flag(c.denoise), "--- Dering: " + flag(c.dering),
+                                 std::string("--- Smooth term coefficient: ") + (c.denoise ? "0.04" : "0.0004"),
+                                 "--- Quality: " + std::to_string(c.quality), std::string(75, '-'),
+                                 "End of deconvolution.", ""};
+    EXPECT_EQ(run.log, log);
     EXPECT_EQ(run.progress, 30);  // a small picture gets the smallest share, 0.3
     ASSERT_EQ(std::tuple(run.output.height, run.output.width, run.output.channels),
               std::tuple(expected.height, expected.width, expected.channels));
-
     EXPECT_LT(testsupport::meanAbsDiff(run.output, expected), 1e-4);
     // The median works on 256 levels: with ringing suppression a value near a
     // level boundary may land one level (2/255 after the mapping back) away.
@@ -92,26 +84,20 @@ TEST_P(GoldenDeconvolution, MatchesReference) {
 INSTANTIATE_TEST_SUITE_P(
     Stage, GoldenDeconvolution,
     ::testing::Values(
-        GoldenCase{"camera_128_shake_01.pgm", "shake_01.f32", "deconvolve_camera_128_q1.f32", 1, false, false,
-                   "0.0004"},
-        GoldenCase{"camera_128_shake_01.pgm", "shake_01.f32", "deconvolve_camera_128_q1_dering.f32", 1, true, false,
-                   "0.0004"},
-        GoldenCase{"camera_128_shake_01.pgm", "shake_01.f32", "deconvolve_camera_128_q3.f32", 3, false, false,
-                   "0.0004"},
+        GoldenCase{"camera_128_shake_01.pgm", "shake_01.f32", "deconvolve_camera_128_q1.f32", 1, false, false},
+        GoldenCase{"camera_128_shake_01.pgm", "shake_01.f32", "deconvolve_camera_128_q1_dering.f32", 1, true, false},
+        GoldenCase{"camera_128_shake_01.pgm", "shake_01.f32", "deconvolve_camera_128_q3.f32", 3, false, false},
         GoldenCase{"camera_128_shake_01.pgm", "shake_01.f32", "deconvolve_camera_128_q1_dering_denoise.f32", 1, true,
-                   true, "0.04"},
-        GoldenCase{"astronaut_96_shake_00.ppm", "shake_00.f32", "deconvolve_astronaut_96_q2_dering.f32", 2, true, false,
-                   "0.0004"}));
+                   true},
+        GoldenCase{"astronaut_96_shake_00.ppm", "shake_00.f32", "deconvolve_astronaut_96_q2_dering.f32", 2, true,
+                   false}));
 
 TEST(DeconvolutionStage, WholePicturesAndTheirShare) {
-    // 1000 x 800: share 1 - 1,000,000 / 1,600,000 = 0.375 after estimation's
-    // 62; one channel adds trunc(37.5 + 62).
-    const StageRun larger = runStage(smoothPicture(800, 1000, 1), boxKernel(), 1, false, false, 62);
+    // 1000 x 800 after estimation's 62: share 1 - 1,000,000 / 1,600,000 = 0.375, so trunc(37.5 + 62).
+    const StageRun larger = runStage(smoothPicture(800, 1000), boxKernel(), 1, false, false, 62);
     EXPECT_EQ(larger.progress, 99);
     EXPECT_EQ(std::pair(larger.output.height, larger.output.width), std::pair(800, 1000));
-
-    // Shorter side 200 or less: the tile grid would be empty, and the whole
-    // picture is deconvolved at once.
+    // Shorter side 200 or less: the tile grid would be empty, so the picture goes whole.
     Image sharp;
     imgproc::resize(testsupport::readNetpbm(testsupport::dataPath("camera.pgm")), 120, 1600, sharp);
     const Image thin = testsupport::convolve(sharp, boxKernel());
@@ -122,9 +108,8 @@ TEST(DeconvolutionStage, WholePicturesAndTheirShare) {
     EXPECT_GT(testsupport::psnr(run.output, sharp), blurred + 6.0) << "blurred " << blurred;
 }
 
-TEST(DeconvolutionStage, TrueKernelRestoresPhotographsAndNoiseSuppressionWinsOnNoisyOnes) {
-    // Crops with texture and strong edges: the cameraman's coat and tripod,
-    // the astronaut's face and flag.
+TEST(DeconvolutionStage, TrueKernelRestoresPhotographs) {
+    // Crops with texture and strong edges: the cameraman's coat and tripod, the astronaut's face and flag.
     const Image kernel = testsupport::readKernelText(testsupport::dataPath("shake_02.txt"));
     for (auto [file, top, left] : {std::tuple("camera.pgm", 96, 96), std::tuple("astronaut.ppm", 0, 160)}) {
         const Image full = testsupport::readNetpbm(testsupport::dataPath(file));
@@ -132,30 +117,17 @@ TEST(DeconvolutionStage, TrueKernelRestoresPhotographsAndNoiseSuppressionWinsOnN
         const Image blurred = testsupport::convolve(sharp, kernel);
         const double before = testsupport::psnr(blurred, sharp);
         EXPECT_GE(testsupport::psnr(runStage(blurred, kernel, 2, false, false).output, sharp), before + 3.0) << file;
-        Image noisy = blurred;
-        testsupport::addNoise(noisy, 0.01, 20261206);
-        const double plain = testsupport::psnr(runStage(noisy, kernel, 2, false, false).output, sharp);
-        EXPECT_GT(testsupport::psnr(runStage(noisy, kernel, 2, false, true).output, sharp), plain) << file;
     }
 }
 
-TEST(DeconvolutionStage, NoiseReductionKeepsFlatPicturesFlatAndGreyPicturesGrey) {
-    const Image streak = testsupport::cornerStreak(33);
+TEST(DeconvolutionStage, NoiseReductionKeepsGreyPicturesGreyUnderAnOffCentreKernel) {
+    // Grey stored as colour: the chroma planes are flat and must stay flat, with or without ringing suppression.
     const Image clock =
         testsupport::cropTopLeft(testsupport::readNetpbm(testsupport::dataPath("clock.pgm")), 90, 120, 100, 140);
     Image greyAsColour(90, 120, 3);
     for (size_t i = 0; i < greyAsColour.size(); ++i) greyAsColour.data[i] = clock.data[i / 3];
     for (bool dering : {false, true}) {
-        for (int channels : {1, 3}) {
-            const Image flat = testsupport::makeImage(90, 120, channels, std::vector<float>(90 * 120 * channels, 0.5f));
-            const Image out = runStage(flat, streak, 1, dering, true).output;
-            // Ringing suppression lowers a flat picture by one median level as a whole.
-            const auto [low, high] = std::minmax_element(out.data, out.data + out.size());
-            EXPECT_LT(*high - *low, 1e-4f) << channels << " dering " << dering;
-            EXPECT_LE(testsupport::maxAbsDiff(out, flat), 1.01 / 255.0);
-        }
-        // Grey stored as colour: constant chroma planes must stay constant.
-        const Image out = runStage(greyAsColour, streak, 1, dering, true).output;
+        const Image out = runStage(greyAsColour, testsupport::cornerStreak(33), 1, dering, true).output;
         float spread = 0.0f;
         for (size_t p = 0; p < clock.size(); ++p) {
             const float* v = out.data + 3 * p;
@@ -166,9 +138,8 @@ TEST(DeconvolutionStage, NoiseReductionKeepsFlatPicturesFlatAndGreyPicturesGrey)
 }
 
 TEST(DeconvolutionStage, LargePictureIsDeconvolvedInBlendedTiles) {
-    // 1501 wide: one tile row, tiles over columns 0-1199 and 1000-1500, each
-    // with half of the 0.3 share; each tile on its own is deconvolved whole.
-    const Image picture = smoothPicture(201, 1501, 1);
+    // 1501 wide: tiles over columns 0-1199 and 1000-1500, each with half of the 0.3 share, each deconvolved whole.
+    const Image picture = smoothPicture(201, 1501);
     const StageRun tiled = runStage(picture, boxKernel(), 1, false, false);
     EXPECT_EQ(tiled.progress, 30);
     ASSERT_EQ(std::tuple(tiled.output.height, tiled.output.width, tiled.output.channels), std::tuple(201, 1501, 1));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "edge_prediction.h"
@@ -51,7 +52,6 @@ TEST(ShockFilter, ConstantStaysAndOppositeDifferencesContributeNothing) {
     Image out;
     imgproc::shockFilter(makeImage(6, 7, 1, std::vector<float>(42, 0.4f)), 3, 1.0f, 1.0f, out);
     for (int i = 0; i < 42; ++i) EXPECT_EQ(out.data[i], 0.4f);
-
     imgproc::shockFilter(makeImage(1, 7, 1, {0, 1, 3, 4, 4, 9, 4}), 1, 0.5f, 2.0f, out);
     // x = 2: differences 1 and 2, g = 1; second difference -1 with Ix = 1.5
     // gives the sign -1: 3 - (1 * -1 * 0.5) / 2.
@@ -76,33 +76,28 @@ TEST(QuickSelect, KthLargestAndBounds) {
 }
 
 TEST(OrientationThreshold, SmallestBinValueAndEmptyBins) {
+    const auto threshold = [](std::vector<float> hx, std::vector<float> hy, std::vector<float> map, int count) {
+        const int n = static_cast<int>(map.size());
+        return imgproc::orientationThreshold(makeImage(1, n, 1, hx), makeImage(1, n, 1, hy), makeImage(1, n, 1, map),
+                                             count);
+    };
     // bins: 0 -> {0.9, 0.8, 0.2 (hx = hy = 0)}, 1 -> {0.7, 0.6}, 2 -> {0.5, 0.4}, 3 -> {0.3}
-    const Image hx = makeImage(1, 8, 1, {1, 1, 1, 1, -1, -1, -1, 0});
-    const Image hy = makeImage(1, 8, 1, {0, 0, 2, 2, 2, 2, 0, 0});
-    const Image map = makeImage(1, 8, 1, {0.9f, 0.8f, 0.7f, 0.6f, 0.5f, 0.4f, 0.3f, 0.2f});
-    EXPECT_EQ(imgproc::orientationThreshold(hx, hy, map, 1), 0.3f);
-    EXPECT_EQ(imgproc::orientationThreshold(hx, hy, map, 3), 0.2f);
-    // 45, 90 and 135 degrees open bins 1, 2 and 3: one pixel in each bin.
-    EXPECT_EQ(imgproc::orientationThreshold(makeImage(1, 4, 1, {1, 0, -1, 1}), makeImage(1, 4, 1, {1, 1, 1, 0}),
-                                            makeImage(1, 4, 1, {0.4f, 0.3f, 0.2f, 0.1f}), 1),
-              0.1f);
-    // No pixel in bin 3: the threshold is 0.
-    EXPECT_EQ(imgproc::orientationThreshold(makeImage(1, 2, 1, {1, 1}), makeImage(1, 2, 1, {0, 2}),
-                                            makeImage(1, 2, 1, {0.5f, 0.6f}), 1),
-              0.0f);
+    const std::vector<float> hx{1, 1, 1, 1, -1, -1, -1, 0}, hy{0, 0, 2, 2, 2, 2, 0, 0};
+    const std::vector<float> map{0.9f, 0.8f, 0.7f, 0.6f, 0.5f, 0.4f, 0.3f, 0.2f};
+    EXPECT_EQ(threshold(hx, hy, map, 1), 0.3f);
+    EXPECT_EQ(threshold(hx, hy, map, 3), 0.2f);
+    // 45, 90 and 135 degrees open bins 1, 2 and 3; with no pixel in bin 3 the threshold is 0.
+    EXPECT_EQ(threshold({1, 0, -1, 1}, {1, 1, 1, 0}, {0.4f, 0.3f, 0.2f, 0.1f}, 1), 0.1f);
+    EXPECT_EQ(threshold({1, 1}, {0, 2}, {0.5f, 0.6f}, 1), 0.0f);
 }
 
 namespace {
 
 constexpr int kSide = 100;
 
-// 100 x 100 latent image f(x) + g(y) whose forward differences put every
-// pixel into a known orientation bin. Columns alternate up and down by
-// a(x) = 1 + x / 16; rows alternate a gentle step d(y) = 0.25 + y / 512 (even
-// y) and a steep step 8 (odd y). So, away from the last row and column:
-// even row, even x -> (+a, d) bin 0; even row, odd x -> (-a, d) bin 3;
-// odd row, even x -> (+a, 8) bin 1; odd row, odd x -> (-a, 8) bin 2.
-// All values are multiples of 1/512 below 512: every difference is exact.
+// f(x) + g(y): columns alternate up and down by a(x), rows by a gentle d(y) (even y) and a steep 8 (odd y), so away
+// from the last row and column the bin of (x, y) is 0, 3, 1, 2 for (even, even), (odd, even), (even, odd), (odd,
+// odd). Every value is a multiple of 1/512 below 512: the differences are exact.
 float stepA(int x) { return 1.0f + static_cast<float>(x) / 16.0f; }
 float stepD(int y) { return 0.25f + static_cast<float>(y) / 512.0f; }
 
@@ -120,52 +115,32 @@ Image binnedLatent() {
     return latent;
 }
 
-// Scale map falling strictly in raster order (below the 0.05 cap), 0 on the
-// last row and column: the k-th largest value of a bin is its k-th pixel in
-// raster order.
-Image rasterFallingMap() {
-    Image map(kSide, kSide, 1);
-    for (int y = 0; y < kSide; ++y)
-        for (int x = 0; x < kSide; ++x)
-            map.data[y * kSide + x] = (y == kSide - 1 || x == kSide - 1)
-                                          ? 0.0f
-                                          : 0.04f - static_cast<float>(y) / 4096.0f -
-                                                static_cast<float>(x) / 524288.0f;
-    return map;
-}
-
 }  // namespace
 
 TEST(PredictGradients, ScaleMapCutCountsFromPictureAndKernelSizes) {
-    // Bins 3 and 2 hold 49 pixels a row (odd x below 99), bins 0 and 1 hold 50,
-    // so the last of the four to reach the count decides.
-    const Image latent = binnedLatent();
-    const Image map = rasterFallingMap();
-    Image px, py;
-
-    // 5 x 5: count sqrt(10000 / 25) * 25 = 500 = 10 * 49 + 10, reached by
-    // bin 2 at its 10th odd column (x = 19) of its 11th odd row (y = 21).
-    imgproc::PredictionParams params{.kernelHeight = 5, .kernelWidth = 5};
-    imgproc::predictGradients(params, latent, map, px, py);
-    EXPECT_EQ(params.scaleMapCut, map.data[21 * kSide + 19]);
-
-    // 4 high, 5 wide: count trunc(sqrt(10000 / 4 / 5) * 5 * 5 + 0.5) = 559
-    // = 11 * 49 + 20: x = 39 in row 23.
-    params = imgproc::PredictionParams{.kernelHeight = 4, .kernelWidth = 5};
-    imgproc::predictGradients(params, latent, map, px, py);
-    EXPECT_EQ(params.scaleMapCut, map.data[23 * kSide + 39]);
+    // The map falls in raster order (0 on the last row and column), so a bin's k-th largest is its k-th pixel. Bins
+    // 3 and 2 hold 49 pixels a row, 0 and 1 hold 50: the last to reach the count is bin 2.
+    Image map(kSide, kSide, 1);
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x)
+            map.data[y * kSide + x] = (y == kSide - 1 || x == kSide - 1) ? 0.0f : 0.04f - y / 4096.0f - x / 524288.0f;
+    // 5 x 5: count sqrt(10000 / 25) * 25 = 500 = 10 * 49 + 10, x = 19 in row 21; 4 high, 5 wide: count
+    // trunc(sqrt(10000 / 4 / 5) * 5 * 5 + 0.5) = 559 = 11 * 49 + 20, x = 39 in row 23.
+    for (auto [kernelHeight, y, x] : {std::tuple(5, 21, 19), std::tuple(4, 23, 39)}) {
+        imgproc::PredictionParams params{.kernelHeight = kernelHeight, .kernelWidth = 5};
+        Image px, py;
+        imgproc::predictGradients(params, binnedLatent(), map, px, py);
+        EXPECT_EQ(params.scaleMapCut, map.data[y * kSide + x]) << kernelHeight;
+    }
 }
 
 TEST(PredictGradients, GradientThresholdCountsTwiceTheKernelHeight) {
-    // No pre-blur (boxes 1, 1, 1) and no shock step: the candidates are the
-    // latent's own differences. A constant map keeps every pixel. Bin 3 has
-    // the smallest magnitudes; its largest sit in column 97 (a = 7.0625),
-    // ordered by d, that is by row from the bottom even row 98 upwards.
+    // No pre-blur, no shock step and a constant map: the candidates are the latent's own differences. Bin 3's
+    // largest sit in column 97, ordered by row from the bottom even row 98 up: the 10th is row 80, the 8th row 84.
     const Image latent = binnedLatent();
     const Image map = testsupport::makeImage(kSide, kSide, 1, std::vector<float>(kSide * kSide, 0.04f));
     const float a97 = stepA(97);
     for (auto [kernelHeight, row] : {std::pair(5, 80), std::pair(4, 84)}) {
-        // 2 * 5 = 10th: rows 98, 96, ..., 80; 2 * 4 = 8th: row 84.
         imgproc::PredictionParams params{.kernelHeight = kernelHeight, .kernelWidth = 5};
         params.blurSigma = 0.5f;
         params.shockIterations = 0;

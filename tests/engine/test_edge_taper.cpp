@@ -14,28 +14,6 @@ using imgproc::Image;
 using testsupport::makeImage;
 using testsupport::randomImage;
 
-namespace {
-
-Image delta(int rows, int cols) {
-    Image k = makeImage(rows, cols, 1, {});
-    k.data[(rows / 2) * cols + cols / 2] = 1.0f;
-    return k;
-}
-
-// Cyclic convolution at one pixel, kernel centre (kh / 2, kw / 2).
-double cyclicBlurAt(const Image& image, const Image& kernel, int r, int c) {
-    double sum = 0;
-    for (int i = 0; i < kernel.height; ++i)
-        for (int j = 0; j < kernel.width; ++j) {
-            const int y = ((r - (i - kernel.height / 2)) % image.height + image.height) % image.height;
-            const int x = ((c - (j - kernel.width / 2)) % image.width + image.width) % image.width;
-            sum += kernel.data[i * kernel.width + j] * image.data[y * image.width + x];
-        }
-    return sum;
-}
-
-}  // namespace
-
 TEST(EdgeTaper, MatchesReferenceOnCameraWithShake00) {
     const Image im = testsupport::readNetpbm(testsupport::dataPath("golden/camera_100.pgm"));
     const Image before = im;
@@ -50,10 +28,8 @@ TEST(EdgeTaper, MatchesReferenceOnCameraWithShake00) {
 }
 
 TEST(EdgeTaper, BandsFollowTheirOwnKernelSideAndCornersHoldTheCyclicBlur) {
-    // A 3 x 7 kernel: the taper reaches 7 columns in from the left and right
-    // borders and 3 rows in from the top and bottom; inside, the picture is
-    // kept (up to transform round-off). At the corners the weight is 0: pure
-    // cyclic blur.
+    // A 3 x 7 kernel: the taper reaches 7 columns in from the left and right and 3 rows from the top and bottom;
+    // inside, the picture is kept. At the corners the weight is 0: pure cyclic blur.
     const int H = 20, W = 24;
     const Image im = randomImage(H, W, 1, 5, 0.2f, 0.8f);
     Image k = randomImage(3, 7, 1, 6);
@@ -61,20 +37,22 @@ TEST(EdgeTaper, BandsFollowTheirOwnKernelSideAndCornersHoldTheCyclicBlur) {
     Image out;
     imgproc::edgeTaper(im, k, out);
     ASSERT_EQ(std::tuple(out.height, out.width, out.channels), std::tuple(H, W, 1));
+    const Image cyclic = testsupport::convolve(im, k, testsupport::Outside::Wrap);
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
             const bool band = y < 3 || y >= H - 3 || x < 7 || x >= W - 7;
             EXPECT_EQ(std::fabs(out.data[y * W + x] - im.data[y * W + x]) > 1e-5f, band) << y << "," << x;
         }
     for (auto [y, x] : {std::array{0, 0}, std::array{0, W - 1}, std::array{H - 1, 0}, std::array{H - 1, W - 1}})
-        EXPECT_NEAR(out.data[y * W + x], cyclicBlurAt(im, k, y, x), 1e-5) << y << "," << x;
-
+        EXPECT_NEAR(out.data[y * W + x], cyclic.data[y * W + x], 1e-5) << y << "," << x;
     // Every channel is tapered alike, and a centred delta changes nothing.
     Image rgb(H, W, 3);
     for (size_t i = 0; i < rgb.size(); ++i) rgb.data[i] = im.data[i / 3] * (1.0f + 0.5f * (i % 3));
     imgproc::edgeTaper(rgb, k, out);
     for (size_t i = 0; i < rgb.size(); i += 3) ASSERT_NEAR(out.data[i + 2], 2.0f * out.data[i], 1e-5) << i;
-    imgproc::edgeTaper(rgb, delta(5, 7), out);
+    Image centred = makeImage(5, 7, 1, {});
+    centred.data[2 * 7 + 3] = 1.0f;
+    imgproc::edgeTaper(rgb, centred, out);
     EXPECT_LT(testsupport::maxAbsDiff(out, rgb), 1e-6);
 }
 
@@ -85,21 +63,18 @@ TEST(EdgeTaper, TaperedValuesStayWithinThePicturesRange) {
     imgproc::edgeTaper(negative, makeImage(3, 3, 1, std::vector<float>(9, 1.0f / 9)), out);
     const float lo = *std::min_element(negative.data, negative.data + negative.size());
     for (size_t i = 0; i < out.size(); ++i) ASSERT_TRUE(out.data[i] <= 0.0f && out.data[i] >= lo) << i;
-    // Values above 100000: an overshooting kernel drives the blurred border
-    // far below the picture's minimum (200000); it stops at 100000.
+    // An overshooting kernel drives the border below the minimum of 200000 and above the maximum of 400000: it stops
+    // at 100000 below and at the maximum above.
     Image high = makeImage(8, 8, 1, std::vector<float>(64, 200000.0f));
     high.data[3] = 400000.0f;
     imgproc::edgeTaper(high, makeImage(1, 3, 1, {-1.0f, 3.0f, -1.0f}), out);
-    EXPECT_EQ(std::pair(out.data[2], out.data[4]), std::pair(100000.0f, 100000.0f));
+    EXPECT_EQ(std::tuple(out.data[2], out.data[3], out.data[4]), std::tuple(100000.0f, 400000.0f, 100000.0f));
 }
 
 TEST(EdgeTaper, KernelWiderThanTheProfileUsesItsFirstColumnSums) {
-    // Five columns give a horizontal profile over four points: of the column
-    // sums 0.25, 0.25, 0, 0, 0.5 only the first four count. Their cyclic
-    // autocorrelation 0.125, 0.0625, 0, 0.0625 closes to 1, 0.5, 0, 0.5, 1,
-    // so the weights run 0, 0.5, 1, 0.5, 0 along the middle row (one kernel
-    // row: the vertical profile is 1, 0, 1). The blur is cyclic around the
-    // middle element: B(x) = 0.25 I(x + 2) + 0.25 I(x + 1) + 0.5 I(x - 2).
+    // Five columns give a profile over four points: of the column sums 0.25, 0.25, 0, 0, 0.5 the first four count.
+    // Their cyclic autocorrelation closes to 1, 0.5, 0, 0.5, 1, so the weights run 0, 0.5, 1, 0.5, 0 along the
+    // middle row (the vertical profile is 1, 0, 1). B(x) = 0.25 I(x + 2) + 0.25 I(x + 1) + 0.5 I(x - 2), cyclic.
     std::vector<float> values(15);
     for (int i = 0; i < 15; ++i) values[i] = 0.1f * static_cast<float>(i);
     Image out;
@@ -124,9 +99,7 @@ TEST(EdgeTaper, UntaperableInputComesBackUnchanged) {
     }
 }
 
-// Same-size convolution with zero outside the picture, every channel alike,
-// against the direct sum: kernels of unequal sides fix orientation, centre
-// and the padding of each axis.
+// Same-size convolution with zero outside, every channel alike: unequal kernel sides fix orientation and padding.
 class FftConvolve : public ::testing::TestWithParam<std::tuple<int, int, int>> {};
 
 TEST_P(FftConvolve, EachChannelIsTheZeroBoundaryConvolution) {
@@ -136,7 +109,7 @@ TEST_P(FftConvolve, EachChannelIsTheZeroBoundaryConvolution) {
     Image out;
     imgproc::fftConvolve(out, im, kernel);
     ASSERT_EQ(std::tuple(out.height, out.width, out.channels), std::tuple(9, 11, channels));
-    EXPECT_LT(testsupport::maxAbsDiff(out, testsupport::convolve(im, kernel, true)), 1e-5);
+    EXPECT_LT(testsupport::maxAbsDiff(out, testsupport::convolve(im, kernel, testsupport::Outside::Zero)), 1e-5);
 }
 
 INSTANTIATE_TEST_SUITE_P(ChannelsAndKernelSides, FftConvolve,

@@ -41,10 +41,9 @@ TEST(FFTWEngine, ForwardIsTheDftAndInverseUndoesIt) {
         Image spectrum, back;
         engine->forward(source, spectrum);
         ASSERT_EQ(spectrum.channels, 2);
-        for (size_t n = 0; n < expected.size(); ++n) {
-            EXPECT_NEAR(spectrum.data[2 * n], expected[n].real(), 1e-4) << n;
-            EXPECT_NEAR(spectrum.data[2 * n + 1], expected[n].imag(), 1e-4) << n;
-        }
+        for (size_t n = 0; n < expected.size(); ++n)
+            EXPECT_LT(std::abs(std::complex<double>(spectrum.data[2 * n], spectrum.data[2 * n + 1]) - expected[n]),
+                      1e-4) << n;
         engine->inverse(spectrum, back, channels == 1, true);
         ASSERT_EQ(back.channels, channels);
         EXPECT_LT(testsupport::maxAbsDiff(back, source), 1e-5);
@@ -53,8 +52,7 @@ TEST(FFTWEngine, ForwardIsTheDftAndInverseUndoesIt) {
     }
 }
 
-// The spectrum of a kernel whose centre element (kh / 2, kw / 2) sits at the
-// origin: sum of k(y, x) e^{-2 pi i (v (y - kh / 2) / R + u (x - kw / 2) / C)}.
+// Sum of k(y, x) e^{-2 pi i (v (y - kh / 2) / R + u (x - kw / 2) / C)}: the centre element sits at the origin.
 TEST(KernelSpectrum, CentreElementSitsAtTheOrigin) {
     const int R = 8, C = 9;
     const double pi = std::acos(-1.0);
@@ -73,10 +71,9 @@ TEST(KernelSpectrum, CentreElementSitsAtTheOrigin) {
                         expected += std::polar(static_cast<double>(kernel.data[y * kw + x]),
                                                -2 * pi * (double(v * (y - kh / 2)) / R + double(u * (x - kw / 2)) / C));
                 const int n = v * C + u;
-                ASSERT_NEAR(spectrum.data[2 * n], expected.real(), 1e-5) << kh << "x" << kw << " at " << n;
-                ASSERT_NEAR(spectrum.data[2 * n + 1], expected.imag(), 1e-5) << kh << "x" << kw << " at " << n;
-                ASSERT_NEAR(buffer[n][0], expected.real(), 1e-5) << kh << "x" << kw << " at " << n;
-                ASSERT_NEAR(buffer[n][1], expected.imag(), 1e-5) << kh << "x" << kw << " at " << n;
+                const std::complex<double> viaEngine(spectrum.data[2 * n], spectrum.data[2 * n + 1]);
+                const std::complex<double> viaBuffer(buffer[n][0], buffer[n][1]);
+                ASSERT_LT(std::abs(viaEngine - expected) + std::abs(viaBuffer - expected), 1e-5) << kh << "x" << kw;
             }
     }
     fftwf_free(buffer);

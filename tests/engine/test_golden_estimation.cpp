@@ -1,6 +1,4 @@
-// Regression against reference outputs of kernel estimation and of the whole
-// entry on small blurred photographs (tests/data/golden/cases.json), their
-// log lines included.
+// Reference outputs of kernel estimation and of the whole entry on small blurred photographs, log lines included.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,7 +16,7 @@ using imgproc::Image;
 using testsupport::dataPath;
 using testsupport::readF32;
 using testsupport::readNetpbm;
-using Lines = std::vector<std::string>;
+using testsupport::Lines;
 
 struct Level {
     const char* kernel;  // null for a skipped level
@@ -26,8 +24,7 @@ struct Level {
     int iterations;
 };
 
-// The stage log: its parameter block (`kernel` empty for the automatic size),
-// the level blocks from the coarsest down and the closing lines.
+// The stage log: parameters (`kernel` empty for the automatic size), levels from the coarsest, closing lines.
 Lines estimationLog(const std::string& size, const std::string& kernel, const std::vector<Level>& levels) {
     Lines lines = {"Using CPU...", "Start kernel estimation...",
                    "------------------------Kernel estimation parameters------------------------",
@@ -53,9 +50,7 @@ Lines estimationLog(const std::string& size, const std::string& kernel, const st
     return lines;
 }
 
-// `ncc` sits just below what this engine reaches on the case: the blind
-// estimation amplifies rounding differences only where a threshold or a
-// selection flips, which moves a handful of kernel entries and no more.
+// `ncc` sits just below what this engine reaches: rounding differences move a few entries where a threshold flips.
 void expectKernelMatches(const Image& kernel, const std::string& file, double ncc) {
     const Image expected = readF32(dataPath(file));
     ASSERT_EQ(std::tuple(kernel.height, kernel.width, kernel.channels), std::tuple(expected.height, expected.width, 1));
@@ -71,10 +66,10 @@ struct Estimation {
 
 Estimation estimate(const std::string& input, int size, bool automatic) {
     Estimation run;
-    ::testing::internal::CaptureStdout();
-    imgproc::estimateKernel(readNetpbm(dataPath(input)), size, size, run.kernel, 1, automatic, imgproc::Processor::Cpu,
-                            1.0f, 1.0f, &run.progress);
-    run.log = testsupport::splitLines(::testing::internal::GetCapturedStdout());
+    run.log = testsupport::logOf([&] {
+        imgproc::estimateKernel(readNetpbm(dataPath(input)), size, size, run.kernel, 1, automatic,
+                                imgproc::Processor::Cpu, 1.0f, 1.0f, &run.progress);
+    });
     return run;
 }
 
@@ -110,11 +105,10 @@ TEST(GoldenDeblur, ColourPictureWithGivenSize) {
     const Image input = readNetpbm(dataPath("golden/coffee_128_shake_00.ppm"));
     Image output, kernel;
     int32_t progress = 12;
-    ::testing::internal::CaptureStdout();
-    imgproc::deblurImage(input, 15, 15, &progress, output, kernel, 1, true, false, false, imgproc::Processor::Cpu, 1.0f,
-                         0.0004f, 1.0f);
-    const Lines log = testsupport::splitLines(::testing::internal::GetCapturedStdout());
-
+    const Lines log = testsupport::logOf([&] {
+        imgproc::deblurImage(input, 15, 15, &progress, output, kernel, 1, true, false, false, imgproc::Processor::Cpu,
+                             1.0f, 0.0004f, 1.0f);
+    });
     Lines expected = estimationLog("128*128", "15*15",
                                    {{"3*3", "18*18", 9}, {"5*5", "30*30", 9}, {"7*7", "48*48", 8},
                                     {"11*11", "79*79", 7}, {"15*15", "128*128", 5}});
@@ -129,9 +123,7 @@ TEST(GoldenDeblur, ColourPictureWithGivenSize) {
     const Image reference = readF32(dataPath("golden/deblur_coffee_128_given15.f32"));
     ASSERT_EQ(std::tuple(output.height, output.width, output.channels),
               std::tuple(reference.height, reference.width, reference.channels));
-    // The estimated kernel differs from the reference by a few entries that
-    // fall on either side of the clean-up cut; deconvolution turns that into
-    // about 4.6e-3 on average (the deconvolution alone agrees to 1e-6).
+    // A few kernel entries fall on the other side of the clean-up cut: about 4.6e-3 on average after deconvolution.
     EXPECT_LT(testsupport::meanAbsDiff(output, reference), 5.5e-3);
 }
 

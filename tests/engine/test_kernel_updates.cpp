@@ -20,29 +20,21 @@ using testsupport::randomImage;
 
 namespace {
 
-Image unitKernel(int rows, int cols) {
-    Image kernel = makeImage(rows, cols, 1, {});
-    kernel.data[kernel.size() / 2] = 1.0f;
-    return kernel;
-}
-
-// An estimator with an engine of the level picture's size and the level's
-// workspace, as the level loop sets them up.
+// An estimator with an engine of the level picture's size and the level's workspace, as the level loop sets them
+// up; the start kernel is a centred impulse, so the taper changes nothing.
 struct Level {
     imgproc::KernelEstimator estimator;
     imgproc::EstimationWorkspace workspace;
-    Level(const Image& picture, const Image& startKernel)
-        : estimator(picture, 5, 5, 0.618f, 1, true) {
+    explicit Level(const Image& picture) : estimator(picture, 5, 5, 0.618f, 1, true) {
         estimator.engine = imgproc::createFFTEngine("FFTW", picture.height, picture.width);
-        estimator.prepareSpectra(picture, startKernel, workspace);
+        estimator.prepareSpectra(picture, makeImage(1, 1, 1, {1.0f}), workspace);
     }
 };
 
 }  // namespace
 
 TEST(ComputeScaleMap, WindowIsSixTenthsOfTheKernelSideMadeOdd) {
-    // One gradient pixel (0.3, -0.4): the map is non-zero exactly over the
-    // window of n pixels around it, where it is (0.5 / n) / (0.5 / n + 1).
+    // One gradient pixel (0.3, -0.4): the map is (0.5 / n) / (0.5 / n + 1) exactly over the window of n pixels.
     imgproc::EstimationWorkspace workspace;
     workspace.blurredDx = makeImage(40, 45, 1, {});
     workspace.blurredDy = makeImage(40, 45, 1, {});
@@ -74,8 +66,7 @@ TEST(IsLatentUpdateValid, TwentyPercentIsTheLimit) {
     const Image half = makeImage(1, 10, 1, std::vector<float>(10, 0.5f));
     EXPECT_TRUE(imgproc::isLatentUpdateValid(update({1.5f, -0.5f}), half));
     EXPECT_FALSE(imgproc::isLatentUpdateValid(update({1.5f, -0.5f, 2.0f}), half));
-    // Old values near the bound do not count, but 0.9f and 0.1f lie just
-    // below 0.9 and just above 0.1 and do.
+    // Old values near the bound do not count, but 0.9f and 0.1f lie just inside 0.9 and 0.1 and do.
     const Image pushed = update({1.2f, 1.2f, 1.2f, 1.2f, 1.2f, -0.2f, -0.2f, -0.2f, -0.2f, -0.2f});
     Image old = makeImage(1, 10, 1, {0.95f, 0.95f, 0.95f, 0.95f, 0.9f, 0.05f, 0.05f, 0.05f, 0.05f, 0.05f});
     EXPECT_TRUE(imgproc::isLatentUpdateValid(pushed, old));  // 1 of 10
@@ -86,7 +77,7 @@ TEST(IsLatentUpdateValid, TwentyPercentIsTheLimit) {
 TEST(PrepareSpectra, FilterPowersMatchTheirClosedFormsAndThePictureIsTransformed) {
     const int rows = 12, cols = 15;
     const Image picture = randomImage(rows, cols, 1, 9);
-    Level level(picture, unitKernel(5, 5));  // a centred impulse: the taper changes nothing
+    Level level(picture);
     const imgproc::EstimationWorkspace& w = level.workspace;
     const auto spectrum = testsupport::naiveDft(picture);
     const double pi = std::acos(-1.0);
@@ -106,12 +97,11 @@ TEST(PrepareSpectra, FilterPowersMatchTheirClosedFormsAndThePictureIsTransformed
 }
 
 TEST(UpdateKernel, FindsTheDisplacementAndVanishesWithoutGradients) {
-    // The blurred picture is the sharp one moved 1 row down and 2 columns
-    // right: a one-pixel kernel displaced by (+1, +2) from the centre.
+    // The sharp picture moved 1 row down and 2 columns right: a one-pixel kernel displaced by (+1, +2).
     Image sharp = randomImage(64, 64, 1, 17), blurred, px, py;
     imgproc::boxFilter(sharp, 3, 3, sharp);
     imgproc::circShift(sharp, 1, 2, blurred);
-    Level level(blurred, unitKernel(7, 7));
+    Level level(blurred);
     imgproc::forwardGradient(sharp, px, py);
     Image kernel(7, 9, 1);
     level.estimator.updateKernel(level.workspace, px, py, 0.01f, kernel);
@@ -127,14 +117,11 @@ TEST(UpdateKernel, FindsTheDisplacementAndVanishesWithoutGradients) {
 }
 
 TEST(UpdateLatent, SolvesTheWeightedNormalEquationsAtEveryFrequency) {
-    // The update X minimises sum D |K X - B|^2 + lambda G |X|^2 (D, G the
-    // workspace's weighted and gradient powers, B the tapered picture's
-    // spectrum, K the kernel's spectrum with its centre at the origin), so
-    // D conj(K) (K X - B) + lambda G X = 0 at every frequency. The kernel is
-    // lopsided, so its spectrum is complex everywhere but at the origin.
+    // X minimises sum D |K X - B|^2 + lambda G |X|^2 (the workspace's powers D and G and spectrum B), so
+    // D conj(K) (K X - B) + lambda G X = 0 at every frequency; a lopsided kernel makes K complex.
     const int rows = 6, cols = 5;
     const float lambda = 0.05f;
-    Level level(randomImage(rows, cols, 1, 19), makeImage(3, 3, 1, std::vector<float>(9, 1.0f / 9)));
+    Level level(randomImage(rows, cols, 1, 19));
     const Image kernel = makeImage(3, 3, 1, {0.1f, 0.2f, 0, 0, 0.4f, 0.1f, 0, 0.1f, 0.1f});
     Image result;
     level.estimator.updateLatent(level.workspace, kernel, rows, cols, lambda, result);

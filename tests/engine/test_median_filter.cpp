@@ -14,10 +14,6 @@ using imgproc::MedianHistogram;
 
 namespace {
 
-Image constantImage(int rows, int cols, int channels, float value) {
-    return testsupport::makeImage(rows, cols, channels, std::vector<float>(rows * cols * channels, value));
-}
-
 // The 24th smallest of the 49 levels around (y, x), edges repeated.
 int bruteForceMedian(const Image& image, int channel, int y, int x) {
     std::vector<int> levels;
@@ -44,7 +40,7 @@ TEST(MedianHistogram, LevelsRoundWithTheHalfAddedInDoubleAndStayInRange) {
     for (auto [value, level] : cases) EXPECT_EQ(MedianHistogram::levelOfValue(value), level) << value;
 
     // A row entering by a move and leaving by the next must use the same level.
-    MedianHistogram histogram(constantImage(9, 8, 1, v), 0, 0, 6, 6);
+    MedianHistogram histogram(testsupport::makeImage(9, 8, 1, std::vector<float>(72, v)), 0, 0, 6, 6);
     histogram.moveDown();
     histogram.moveRight();
     histogram.moveDown();

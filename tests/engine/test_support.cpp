@@ -1,22 +1,22 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <limits>
 #include <random>
 #include <sstream>
 #include <stdexcept>
 
+#include "tiling.h"
+
 namespace testsupport {
 
-namespace {
-
-// Opens a file and reads its header of whitespace-separated fields and the
-// single separator after it, so that binary data may follow.
+// Reads the whitespace-separated header fields and the one separator after them.
 template <typename... Fields>
-std::ifstream openWithHeader(const std::string& path, Fields&... fields) {
+static std::ifstream openWithHeader(const std::string& path, Fields&... fields) {
     std::ifstream in(path, std::ios::binary);
     (in >> ... >> fields);
     in.get();
@@ -24,15 +24,8 @@ std::ifstream openWithHeader(const std::string& path, Fields&... fields) {
     return in;
 }
 
-void checkRead(const std::istream& in, const std::string& path) {
-    if (!in) throw std::runtime_error("short file: " + path);
-}
-
-}  // namespace
-
 std::string dataPath(const std::string& name) { return std::string(VANTREL_TEST_DATA) + "/" + name; }
 
-// The test pictures carry no header comments, so plain stream reads suffice.
 imgproc::Image readNetpbm(const std::string& path) {
     std::string magic;
     int width = 0, height = 0, maxval = 0;
@@ -41,7 +34,7 @@ imgproc::Image readNetpbm(const std::string& path) {
     if (!channels || maxval != 255) throw std::runtime_error("unsupported file: " + path);
     std::vector<unsigned char> bytes(static_cast<size_t>(width) * height * channels);
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    checkRead(in, path);
+    if (!in) throw std::runtime_error("short file: " + path);
     imgproc::Image image(height, width, channels);
     for (size_t i = 0; i < bytes.size(); ++i) image.data[i] = bytes[i] / 255.0f;
     return image;
@@ -52,7 +45,7 @@ imgproc::Image readKernelText(const std::string& path) {
     std::ifstream in = openWithHeader(path, rows, cols);
     imgproc::Image kernel(rows, cols, 1);
     for (int i = 0; i < rows * cols; ++i) in >> kernel.data[i];
-    checkRead(in, path);
+    if (!in) throw std::runtime_error("short file: " + path);
     return kernel;
 }
 
@@ -61,45 +54,35 @@ imgproc::Image readF32(const std::string& path) {
     std::ifstream in = openWithHeader(path, rows, cols, channels);
     imgproc::Image image(rows, cols, channels);
     in.read(reinterpret_cast<char*>(image.data), static_cast<std::streamsize>(image.size() * 4));
-    checkRead(in, path);
+    if (!in) throw std::runtime_error("short file: " + path);
     return image;
 }
 
 imgproc::Image cropTopLeft(const imgproc::Image& source, int rows, int cols, int top, int left) {
-    imgproc::Image out(rows, cols, source.channels);
-    const size_t row = sizeof(float) * cols * source.channels;
-    for (int y = 0; y < rows; ++y)
-        std::memcpy(out.data + static_cast<size_t>(y) * cols * source.channels,
-                    source.data + (static_cast<size_t>(y + top) * source.width + left) * source.channels, row);
+    imgproc::Image out;
+    imgproc::cutTile(source, top, top + rows, left, left + cols, out);
     return out;
 }
 
-imgproc::Image convolve(const imgproc::Image& source, const imgproc::Image& kernel, bool zeroOutside) {
+imgproc::Image convolve(const imgproc::Image& source, const imgproc::Image& kernel, Outside outside) {
     imgproc::Image out(source.height, source.width, source.channels);
-    const int kh = kernel.height, kw = kernel.width, ch = source.channels;
-    for (int y = 0; y < source.height; ++y)
-        for (int x = 0; x < source.width; ++x)
+    const int H = source.height, W = source.width, kh = kernel.height, kw = kernel.width, ch = source.channels;
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
             for (int c = 0; c < ch; ++c) {
                 double sum = 0;
                 for (int i = 0; i < kh; ++i)
                     for (int j = 0; j < kw; ++j) {
                         int sy = y - (i - kh / 2), sx = x - (j - kw / 2);
-                        const bool inside = sy >= 0 && sy < source.height && sx >= 0 && sx < source.width;
-                        if (!inside && zeroOutside) continue;
-                        sy = std::clamp(sy, 0, source.height - 1);
-                        sx = std::clamp(sx, 0, source.width - 1);
-                        const size_t at = (static_cast<size_t>(sy) * source.width + sx) * ch + c;
+                        if ((sy < 0 || sy >= H || sx < 0 || sx >= W) && outside == Outside::Zero) continue;
+                        sy = outside == Outside::Wrap ? (sy % H + H) % H : std::clamp(sy, 0, H - 1);
+                        sx = outside == Outside::Wrap ? (sx % W + W) % W : std::clamp(sx, 0, W - 1);
+                        const size_t at = (static_cast<size_t>(sy) * W + sx) * ch + c;
                         sum += kernel.data[i * kw + j] * source.data[at];
                     }
-                out.data[(static_cast<size_t>(y) * source.width + x) * ch + c] = static_cast<float>(sum);
+                out.data[(static_cast<size_t>(y) * W + x) * ch + c] = static_cast<float>(sum);
             }
     return out;
-}
-
-void addNoise(imgproc::Image& image, double sigma, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::normal_distribution<double> noise(0.0, sigma);
-    for (size_t i = 0; i < image.size(); ++i) image.data[i] = static_cast<float>(image.data[i] + noise(rng));
 }
 
 std::vector<std::complex<double>> naiveDft(const imgproc::Image& image) {
@@ -108,15 +91,12 @@ std::vector<std::complex<double>> naiveDft(const imgproc::Image& image) {
     std::vector<std::complex<double>> spectrum(static_cast<size_t>(H) * W);
     for (int v = 0; v < H; ++v)
         for (int u = 0; u < W; ++u)
-            for (int y = 0; y < H; ++y)
-                for (int x = 0; x < W; ++x) {
-                    const size_t p = static_cast<size_t>(y) * W + x;
-                    const std::complex<double> value = image.channels == 1
-                        ? std::complex<double>(image.data[p], 0.0)
-                        : std::complex<double>(image.data[2 * p], image.data[2 * p + 1]);
-                    const double turns = static_cast<double>(v * y) / H + static_cast<double>(u * x) / W;
-                    spectrum[static_cast<size_t>(v) * W + u] += value * std::polar(1.0, -2 * pi * turns);
-                }
+            for (size_t p = 0; p < spectrum.size(); ++p) {
+                const std::complex<double> value(image.data[image.channels * p],
+                                                 image.channels == 1 ? 0.0 : image.data[2 * p + 1]);
+                const double turns = static_cast<double>(v * (p / W)) / H + static_cast<double>(u * (p % W)) / W;
+                spectrum[static_cast<size_t>(v) * W + u] += value * std::polar(1.0, -2 * pi * turns);
+            }
     return spectrum;
 }
 
@@ -168,6 +148,8 @@ imgproc::Image randomImage(int rows, int cols, int channels, unsigned seed, floa
     return image;
 }
 
+std::vector<float> values(const imgproc::Image& image) { return {image.data, image.data + image.size()}; }
+
 double sumOf(const imgproc::Image& image) {
     double sum = 0.0;
     for (size_t i = 0; i < image.size(); ++i) sum += image.data[i];
@@ -187,14 +169,16 @@ imgproc::Image cornerStreak(int side) {
     return kernel;
 }
 
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
+Lines logOf(const std::function<void()>& call) {
+    ::testing::internal::CaptureStdout();
+    call();
+    std::istringstream stream(::testing::internal::GetCapturedStdout());
+    Lines lines;
     for (std::string line; std::getline(stream, line);) lines.push_back(line);
     return lines;
 }
 
-bool contains(const std::vector<std::string>& lines, const std::string& line) {
+bool contains(const Lines& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
