@@ -120,6 +120,23 @@ TEST(DeconvolutionStage, TrueKernelRestoresPhotographs) {
     }
 }
 
+TEST(DeconvolutionStage, ThinKernelRestoresANonSquarePictureToItsFarBorders) {
+    // A line of 31 along the picture's short side of 235: that side's padding must make room for all 31, or its
+    // far rows (or columns) wrap around onto the near ones.
+    const Image full = testsupport::readNetpbm(testsupport::dataPath("camera.pgm"));
+    for (bool vertical : {true, false}) {
+        const int rows = vertical ? 235 : 300, cols = vertical ? 300 : 235, length = 31;
+        const Image kernel = testsupport::makeImage(vertical ? length : 1, vertical ? 1 : length, 1,
+                                                    std::vector<float>(length, 1.0f / length));
+        const Image sharp = testsupport::cropTopLeft(full, rows, cols, 120, 100);
+        const Image blurred = testsupport::convolve(sharp, kernel);
+        const double before = testsupport::psnr(blurred, sharp);
+        const double after = testsupport::psnr(runStage(blurred, kernel, 1, false, false).output, sharp);
+        // About 5.7 dB gained; a padding that lets the far side wrap gains 2 to 4.
+        EXPECT_GE(after, before + 5.0) << (vertical ? "31 x 1" : "1 x 31");
+    }
+}
+
 TEST(DeconvolutionStage, NoiseReductionKeepsGreyPicturesGreyUnderAnOffCentreKernel) {
     // Grey stored as colour: the chroma planes are flat and must stay flat, with or without ringing suppression.
     const Image clock =

@@ -66,6 +66,19 @@ TEST(Deconvolver, PaddedSizeAndMarginsAndAnEngineThatRuns) {
     }
 }
 
+TEST(Deconvolver, EachAxisIsPaddedByTheKernelsOwnExtentAlongIt) {
+    // 201 rows by 221 columns with a column or a row of 31: the long side of the kernel alone takes its axis past
+    // 256, so a kernel extent taken from the other axis shows in the padded size and the margins.
+    struct Case { int kh, kw, rows, cols, top, bottom, left, right; };
+    for (const Case& c : {Case{31, 1, 512, 256, 155, 156, 17, 18}, Case{1, 31, 256, 512, 27, 28, 145, 146}}) {
+        Deconvolver d(pattern(201, 221, 1), boxKernel(c.kh, c.kw), 0.0004f, 1, true);
+        EXPECT_EQ(std::tuple(d.engine->rows, d.engine->cols, d.image.height, d.image.width),
+                  std::tuple(c.rows, c.cols, c.rows, c.cols)) << c.kh << " x " << c.kw;
+        EXPECT_EQ(std::tuple(d.marginTop, d.marginBottom, d.marginLeft, d.marginRight),
+                  std::tuple(c.top, c.bottom, c.left, c.right)) << c.kh << " x " << c.kw;
+    }
+}
+
 class SolverOnPlane : public ::testing::TestWithParam<bool> {
 protected:
     void solve(Deconvolver& d, const Image& blurred, const Image& kernel, float lambda, Image& out) {
