@@ -81,7 +81,9 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QSize>("sizes");  // height, width; empty when the boxes are hidden
         QTest::addColumn<bool>("editable");
-        QTest::newRow("preset ignores stored sizes") << 3 << true << "Large" << QSize(55, 55) << false;
+        QTest::newRow("small ignores stored sizes") << 1 << true << "Small" << QSize(19, 19) << false;
+        QTest::newRow("medium ignores stored sizes") << 2 << true << "Medium" << QSize(33, 33) << false;
+        QTest::newRow("large ignores stored sizes") << 3 << true << "Large" << QSize(55, 55) << false;
         QTest::newRow("custom") << 4 << true << "Custom" << QSize(25, 41) << true;
         QTest::newRow("custom, none stored") << 4 << false << "Custom" << QSize(19, 19) << true;
         for (int code : {5, -1, 1000})
@@ -131,6 +133,46 @@ private slots:
             Access::bar(w)->widthSpin->setValue(9);
         }
         QCOMPARE(stored(keys.mid(0, 5)), (QList<int>{1, 3, 4, 7, 9}));
+    }
+
+    // Every choice set away from its default comes back at the next start; the mirror values then catch a
+    // key swapped between two boxes or two sizes.
+    void everyChoiceComesBack()
+    {
+        struct Choices {
+            int processor, quality, height, width;  // processor 0 Auto, 1 CPU, 2 GPU
+            bool dering, denoise;
+        };
+        resetSettings();
+        for (const Choices& c : {Choices{2, 3, 25, 41, false, true}, Choices{1, 2, 41, 25, true, false}}) {
+            {
+                Clarnex w;
+                auto& a = Access::actions(w);
+                QList<QAction*>{a.autoAction, a.cpuAction, a.gpuAction}[c.processor]->trigger();
+                QList<QAction*>{a.lowAction, a.mediumAction, a.highAction}[c.quality - 1]->trigger();
+                ParameterBar* bar = Access::bar(w);
+                bar->blurStrengthCombo->setCurrentText("Custom");
+                bar->heightSpin->setValue(c.height);
+                bar->widthSpin->setValue(c.width);
+                bar->deringCheck->setChecked(c.dering);
+                bar->denoiseCheck->setChecked(c.denoise);
+            }
+            Clarnex w;
+            auto& a = Access::actions(w);
+            const QList<QAction*> processors = {a.autoAction, a.cpuAction, a.gpuAction};
+            const QList<QAction*> levels = {a.lowAction, a.mediumAction, a.highAction};
+            for (int i = 0; i < 3; ++i) {
+                QCOMPARE(processors[i]->isChecked(), i == c.processor);
+                QCOMPARE(levels[i]->isChecked(), i + 1 == c.quality);
+            }
+            QCOMPARE(Access::quality(w), unsigned(c.quality));
+            ParameterBar* bar = Access::bar(w);
+            QCOMPARE(bar->blurStrengthCombo->currentText(), QString("Custom"));
+            QCOMPARE(QSize(bar->heightSpin->value(), bar->widthSpin->value()), QSize(c.height, c.width));
+            QVERIFY(!bar->heightSpin->isHidden() && bar->heightSpin->isEnabled() && bar->widthSpin->isEnabled());
+            QCOMPARE(bar->deringCheck->isChecked(), c.dering);
+            QCOMPARE(bar->denoiseCheck->isChecked(), c.denoise);
+        }
     }
 
     // Auto hides the sizes and their labels.
