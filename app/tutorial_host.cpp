@@ -46,9 +46,21 @@ void Clarnex::createTutorial()
     tutorialWizard->addPage(actions.startAction, startUpPage);
     tutorialWizard->addPage(actions.saveAsAction, savePage);
 
+    // Start follows the work state on every page (setState), off while a run
+    // goes on: the wizard only outlines it.
+    tutorialWizard->leaveEnabledStateToWindow(actions.startAction);
+
+    // Each page is a window of its own, the active one once the user clicks
+    // on it: it carries the window's shortcut actions, so that the keys the
+    // pages name work from there too (enabled actions only, as ever).
+    const QList<QAction*> shortcutActions = {
+        actions.quitAction,  actions.openAction, actions.saveAction,   actions.saveAsAction, actions.closeFileAction,
+        actions.startAction, actions.undoAction, actions.zoomInAction, actions.zoomOutAction};
     for (QWidget* page : std::initializer_list<QWidget*>{openFilePage, blurStrengthPage, denoisePage, deringPage,
-                                                         startUpPage, savePage})
+                                                         startUpPage, savePage}) {
+        page->addActions(shortcutActions);
         tutorialPages.append(page);
+    }
 
     openFilePage->setFirstPage(true);
     openFilePage->setNextEnabled(state != WorkState::NoImage);

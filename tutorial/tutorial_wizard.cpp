@@ -65,6 +65,11 @@ void TutorialWizard::stackUnderPages(QWidget* widget)
         widget->stackUnder(entry.second);
 }
 
+void TutorialWizard::leaveEnabledStateToWindow(QAction* action)
+{
+    windowKeptActions.append(action);
+}
+
 void TutorialWizard::nextPage()
 {
     if (current < 0)
@@ -111,7 +116,8 @@ void TutorialWizard::highlightTarget(QObject* target)
     if (QWidget* widget = targetWidget(target)) {
         // An action target is switched on with its button, so that the
         // shortcut that the page names works while the page is on show.
-        if (auto* action = qobject_cast<QAction*>(target)) {
+        auto* action = qobject_cast<QAction*>(target);
+        if (action && !windowKeptActions.contains(action)) {
             if (!action->isEnabled()) {
                 action->setEnabled(true);
                 switchedOnAction = action;
@@ -122,7 +128,8 @@ void TutorialWizard::highlightTarget(QObject* target)
                 });
             }
         }
-        widget->setEnabled(true);
+        // A button follows its action.
+        widget->setEnabled(action ? action->isEnabled() : true);
         // Under a style sheet a combo box asks for less width than its longest
         // item needs: the control keeps the width it had without the border.
         widget->setProperty(minimumWidthKey, widget->minimumWidth());

@@ -15,8 +15,9 @@ class TutorialPage;
 // its tool-bar button) or a QWidget. While a page is on show its target is
 // enabled and outlined in red (an action together with its button, so that
 // its shortcut works too); leaving the page switches off only what the wizard
-// switched on. The wizard owns neither the pages (children of the main
-// window) nor the targets.
+// switched on. An action left to the window is outlined but never switched
+// on or off: its button follows the action. The wizard owns neither the pages
+// (children of the main window) nor the targets.
 //
 // finished() is emitted as the very last thing nextPage() and finishTutorial()
 // do, so a receiver connected directly may delete the wizard right away.
@@ -40,6 +41,10 @@ public:
     void moveTo(int x, int y);
     // Stacks the widget under every page.
     void stackUnderPages(QWidget* widget);
+    // The window keeps this action on or off by itself on every page (Start
+    // follows the work state, off while a run goes on): the wizard only
+    // outlines its button.
+    void leaveEnabledStateToWindow(QAction* action);
 
     // Read access for the host window and tests.
     const QList<PageEntry>& pageEntries() const { return pages; }
@@ -68,4 +73,5 @@ private:
     // The target action that the wizard switched on for the page on show, and
     // so switches off again when the page is left.
     QPointer<QAction> switchedOnAction;
+    QList<QPointer<QAction>> windowKeptActions;
 };

@@ -126,6 +126,61 @@ private slots:
         QCOMPARE(A::input(*window).isNull(), initial == WorkState::NoImage);  // Back undoes only a result
     }
 
+    // Keys pressed on the page on show, the active window once the user has clicked on it. A run started
+    // from page 4 goes on while the user moves to the Start page: Start stays off there until the result,
+    // then stays on on every page, shown or left; from the Start page Ctrl+R runs again.
+    void runAcrossTheStartPageWithThePagesKeys()
+    {
+        auto window = makeWindow();
+        QVERIFY(window->openFile(QUrl::fromLocalFile(picture)));
+        const Ui::DeblurUIActions& a = A::actions(*window);
+        QAction* start = a.startAction;
+        QWidget* startButton = A::toolBar(*window)->widgetForAction(start);
+        a.showTutorialAction->trigger();
+        TutorialWizard* wizard = A::wizard(*window);
+        const auto pressCtrlOnPage = [wizard](Qt::Key key) {
+            QApplication::setActiveWindow(wizard->currentPage());
+            QTest::keyClick(wizard->currentPage(), key, Qt::ControlModifier);
+        };
+        const auto next = [wizard] { wizard->currentPage()->nextButton->click(); };
+        const auto back = [wizard] { wizard->currentPage()->backButton->click(); };
+        for (int i = 0; i < 3; ++i) next();
+        QVERIFY(qobject_cast<DeringPage*>(wizard->currentPage()));
+
+        pressCtrlOnPage(Qt::Key_R);
+        QCOMPARE(A::state(*window), WorkState::Running);
+        DeblurWorker* firstRun = A::worker(*window);
+        next();
+        QVERIFY(qobject_cast<StartUpPage*>(wizard->currentPage()));
+        // No second run while one goes on: the outlined Start is off, by key and by button.
+        QVERIFY(!start->isEnabled() && !startButton->isEnabled());
+        QVERIFY(!startButton->styleSheet().isEmpty());
+        pressCtrlOnPage(Qt::Key_R);
+        QCOMPARE(A::worker(*window), firstRun);
+
+        QTRY_COMPARE_WITH_TIMEOUT(A::state(*window), WorkState::ResultShown, 60000);
+        QVERIFY(wizard->currentPage()->nextButton->isEnabled());
+        QVERIFY(start->isEnabled() && startButton->isEnabled());
+        next();
+        QVERIFY(qobject_cast<SavePage*>(wizard->currentPage()));
+        QVERIFY(start->isEnabled() && startButton->isEnabled());
+        back();
+        back();
+        QVERIFY(qobject_cast<DeringPage*>(wizard->currentPage()));
+        QVERIFY(start->isEnabled() && startButton->isEnabled() && startButton->styleSheet().isEmpty());
+
+        next();
+        pressCtrlOnPage(Qt::Key_R);
+        QCOMPARE(A::state(*window), WorkState::Running);
+        QTRY_COMPARE_WITH_TIMEOUT(A::state(*window), WorkState::ResultShown, 60000);
+        // The Save page's key saves from there too.
+        next();
+        const QString saved = files.filePath(QStringLiteral("from the page.png"));
+        answerFileDialog(saved);
+        pressCtrlOnPage(Qt::Key_D);
+        QCOMPARE(A::statusText(*window), QString("Image saved."));
+    }
+
     // The first-start tutorial run to its end through its own controls: the
     // shortcuts its pages name, the highlighted buttons, then the window's.
     void firstStartTutorialToItsEnd()
