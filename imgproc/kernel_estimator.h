@@ -40,8 +40,10 @@ public:
     KernelEstimator& operator=(const KernelEstimator&) = delete;
 
     // Builds the grey pyramid and the per-level kernel sizes. Kernel sides
-    // below 3 are raised to 3 first, and a side longer than its own axis of
-    // the picture is lowered to the largest odd size within that axis, so
+    // stand as given, but for two: a side of 0 or less becomes 3, and a side
+    // longer than its own axis of the picture is lowered to the largest odd
+    // size within that axis. A largest side of 1 gets one level; every
+    // level's kernel is then made odd and at least 3 (initKernelSizes), so
     // every estimation has at least one level and a kernel that fits its
     // picture.
     void prepare(float gammaCorrection);
