@@ -21,8 +21,9 @@ void Clarnex::browseFiles()
 
     // A local file's URL: a name read as a URL would take "%", "#" or "?"
     // for escapes, a fragment or a query.
+    // A failed open leaves the picture on show, and with it the page's Next.
     const bool opened = openFile(QUrl::fromLocalFile(name));
-    if (tutorialRunning && tutorialWizard) tutorialWizard->setNextEnabled(opened);
+    if (opened && tutorialRunning && tutorialWizard) tutorialWizard->setNextEnabled(true);
 }
 
 bool Clarnex::openFile(QUrl url)

@@ -142,6 +142,7 @@ void Clarnex::setState(WorkState s)
     if (noTutorial) actions.undoAction->setEnabled(s == WorkState::ResultShown);
 
     state = s;
+    followWorkStateOnTutorialPages();
 }
 
 void Clarnex::setControlsEnabled(bool enabled)

@@ -18,12 +18,14 @@ class ClarnexClass;
 class DeblurWorker;
 class ImageView;
 class ParameterBar;
+class TutorialPage;
 class TutorialWizard;
 class QAction;
 class QDragEnterEvent;
 class QDropEvent;
 class QEvent;
 class QMouseEvent;
+class QMoveEvent;
 class QPaintEvent;
 class QProgressBar;
 class QThread;
@@ -84,6 +86,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     // Widget tests reach the window's inner state through this one friend.
@@ -103,6 +106,9 @@ private:
     bool writePicture(const QString& name);
     // Moves the tutorial pages along with the window, when a tutorial runs.
     void moveTutorialPages();
+    // Under a tutorial, the Open page's Next follows a picture on show and the
+    // Start page's Next a result on show, whatever page is on show.
+    void followWorkStateOnTutorialPages();
     // Shows the percentage p and the time remaining on the progress bar.
     void showProgress(int p, float seconds);
     // Ends the thread of the latest run and deletes its worker (waits for a run).
@@ -137,4 +143,6 @@ private:
     QPointer<QThread> runThread;
     // Pages of the latest tutorial; deleted when a new tutorial is built.
     QList<QPointer<QWidget>> tutorialPages;
+    QPointer<TutorialPage> openFilePage;
+    QPointer<TutorialPage> startUpPage;
 };

@@ -32,11 +32,11 @@ void Clarnex::createTutorial()
 
     tutorialWizard = new TutorialWizard(ui->toolBar, this);
 
-    auto* openFilePage = new OpenFilePage(this, Qt::WindowFlags());
+    openFilePage = new OpenFilePage(this, Qt::WindowFlags());
     auto* blurStrengthPage = new BlurStrengthPage(this, Qt::WindowFlags());
     auto* denoisePage = new DenoisePage(this, Qt::WindowFlags());
     auto* deringPage = new DeringPage(this, Qt::WindowFlags());
-    auto* startUpPage = new StartUpPage(this, Qt::WindowFlags());
+    startUpPage = new StartUpPage(this, Qt::WindowFlags());
     auto* savePage = new SavePage(this, Qt::WindowFlags());
 
     tutorialWizard->addPage(actions.openAction, openFilePage);
@@ -63,12 +63,23 @@ void Clarnex::createTutorial()
     }
 
     openFilePage->setFirstPage(true);
-    openFilePage->setNextEnabled(state != WorkState::NoImage);
-    startUpPage->setNextEnabled(state == WorkState::ResultShown);
+    followWorkStateOnTutorialPages();
     savePage->setLastPage(true);
 
     tutorialWizard->stackUnderPages(imageView);
     connect(tutorialWizard, SIGNAL(finished()), this, SLOT(endTutorial()));
+}
+
+void Clarnex::followWorkStateOnTutorialPages()
+{
+    if (!tutorialRunning) return;
+    // A picture opened by a drop counts as one opened by the dialog, and a
+    // failed open leaves the picture on show: the page says either will do.
+    if (openFilePage) openFilePage->setNextEnabled(state != WorkState::NoImage);
+    // A result may arrive while another page is on show (Start works on every
+    // page, and Back leaves the Start page during a run); the user must still
+    // be able to go on from the Start page without deblurring it twice.
+    if (startUpPage) startUpPage->setNextEnabled(state == WorkState::ResultShown);
 }
 
 void Clarnex::endTutorial()

@@ -2,6 +2,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 
 #include "image_view.h"
@@ -38,6 +39,13 @@ void Clarnex::maximizeWindow()
         showNormal();
     else
         showMaximized();
+    moveTutorialPages();
+}
+
+// A window manager places, maximises and restores the window after the call
+// that asked for it has returned, so the pages follow the move itself.
+void Clarnex::moveEvent(QMoveEvent*)
+{
     moveTutorialPages();
 }
 

@@ -6,10 +6,10 @@
 #include <QtWidgets>
 
 #include "actions.h"
+#include "image_view.h"
 #include "main_window.h"
 
 class DeblurWorker;
-class ImageView;
 class ParameterBar;
 
 struct ClarnexTestAccess
@@ -89,6 +89,18 @@ inline void checkDragSteps(QWidget* widget)
         sendMouse(widget, step.type, step.at, step.button);
         QCOMPARE(widget->pos(), start + step.moved);
     }
+}
+
+// A file dropped on the picture, as the platform's drag session delivers it.
+inline void dropFile(ImageView* view, const QString& file)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(file)});
+    QWidget* target = view->viewport();
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
 }
 
 // Types the name as a user would (selectFile() skips a focused name field); done() skips

@@ -322,13 +322,7 @@ private slots:
         QCOMPARE(QImage("100% a#b?_clear.png").pixel(0, 0), qRgb(20, 40, 60));
 
         Access::actions(w).closeFileAction->trigger();
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(odd)});
-        QWidget* target = Access::view(w)->viewport();
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(target, &enter);
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(target, &drop);
+        dropFile(Access::view(w), odd);
         QCOMPARE(Access::state(w), WorkState::ImageLoaded);
         QCOMPARE(Access::currentFile(w), odd);
     }

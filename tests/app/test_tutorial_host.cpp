@@ -61,14 +61,16 @@ private slots:
                                            a.startAction, a.saveAsAction}));
         TutorialPage* openPage = wizard->currentPage();
 
-        // Next follows opening through the dialog, a failed open included.
-        answerFileDialog(picture);
-        a.openAction->trigger();
+        // Next follows a picture on show, whatever opened it, as the page says "or drag-and-drop";
+        // a failed open, by a drop or through the dialog, changes nothing.
+        dropFile(A::view(*window), notAPicture);
+        QVERIFY(!openPage->nextButton->isEnabled());
+        dropFile(A::view(*window), picture);
         QCOMPARE(A::state(*window), WorkState::ImageLoaded);
         QVERIFY(openPage->nextButton->isEnabled());
         answerFileDialog(notAPicture);
         a.openAction->trigger();
-        QVERIFY(!openPage->nextButton->isEnabled());
+        QVERIFY(openPage->nextButton->isEnabled());
         QCOMPARE(A::input(*window).size(), QSize(96, 96));  // the picture opened before stays
 
         // Show tutorial while one runs does nothing.
@@ -179,6 +181,71 @@ private slots:
         answerFileDialog(saved);
         pressCtrlOnPage(Qt::Key_D);
         QCOMPARE(A::statusText(*window), QString("Image saved."));
+    }
+
+    // Start works on every page: a result that arrives while another page is on show still lets the
+    // user on from the Start page, which is off only while a run goes on.
+    void startPagesNextFollowsAResultOnShow()
+    {
+        auto window = makeWindow();
+        QVERIFY(window->openFile(QUrl::fromLocalFile(picture)));
+        A::actions(*window).showTutorialAction->trigger();
+        TutorialWizard* wizard = A::wizard(*window);
+        TutorialPage* startPage = wizard->pageEntries()[4].second;
+        const auto step = [wizard](int pages) {
+            for (; pages > 0; --pages) wizard->currentPage()->nextButton->click();
+            for (; pages < 0; ++pages) wizard->currentPage()->backButton->click();
+        };
+        const auto run = [&window] {
+            A::actions(*window).startAction->trigger();
+            QCOMPARE(A::state(*window), WorkState::Running);
+        };
+
+        step(1);
+        run();  // from the Blur strength page
+        QTRY_COMPARE_WITH_TIMEOUT(A::state(*window), WorkState::ResultShown, 60000);
+        step(3);
+        QCOMPARE(wizard->currentPage(), startPage);
+        QVERIFY(startPage->nextButton->isEnabled());
+
+        run();
+        QVERIFY(!startPage->nextButton->isEnabled());
+        step(-1);  // left while the run goes on
+        QTRY_COMPARE_WITH_TIMEOUT(A::state(*window), WorkState::ResultShown, 60000);
+        step(1);
+        QVERIFY(startPage->nextButton->isEnabled());
+        step(1);
+        QVERIFY(qobject_cast<SavePage*>(wizard->currentPage()));
+    }
+
+    // A window manager places, maximises, restores and moves the window after the call that asked for
+    // it has returned: wherever the window ends up, every page stands at its top-left plus (40, 65).
+    void pagesFollowTheWindowWhereverItIsPlaced()
+    {
+        QSettings("VANTREL", "Tolvane").clear();
+        Clarnex window;
+        window.showWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.openFile(QUrl::fromLocalFile(picture)));
+        TutorialWizard* wizard = A::wizard(window);
+        const QList<TutorialPage*> pages = window.findChildren<TutorialPage*>();
+        QCOMPARE(pages.size(), 6);
+        const auto besideTheWindow = [&] {
+            return std::all_of(pages.begin(), pages.end(), [&](TutorialPage* page) {
+                return page->pos() == window.geometry().topLeft() + QPoint(40, 65);
+            });
+        };
+        // First placement, maximised, restored, moved by the manager; on every page.
+        const QRect places[] = {{270, 140, 700, 500}, {0, 0, 800, 600}, {270, 140, 700, 500}, {35, 20, 700, 500}};
+        for (int page = 0; page < 6; ++page) {
+            QCOMPARE(wizard->currentIndex(), page);
+            for (const QRect& place : places) {
+                window.setGeometry(place);
+                QTRY_COMPARE(window.geometry().topLeft(), place.topLeft());
+                QTRY_VERIFY(besideTheWindow());
+            }
+            if (page < 5) wizard->nextPage();
+        }
     }
 
     // The first-start tutorial run to its end through its own controls: the
