@@ -21,8 +21,8 @@ void Clarnex::browseFiles()
 
     // A local file's URL: a name read as a URL would take "%", "#" or "?"
     // for escapes, a fragment or a query.
-    // A failed open leaves the picture on show, and with it the page's Next.
     const bool opened = openFile(QUrl::fromLocalFile(name));
+    // A failed open leaves the picture on show, and with it the page's Next.
     if (opened && tutorialRunning && tutorialWizard) tutorialWizard->setNextEnabled(true);
 }
 
