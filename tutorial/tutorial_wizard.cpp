@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QDebug>
+#include <QEvent>
 #include <QPushButton>
 #include <QToolBar>
 #include <QVariant>
@@ -30,6 +31,7 @@ void TutorialWizard::addPage(QObject* target, TutorialPage* page)
     pages.append(PageEntry(target, page));
     connect(page->nextButton, SIGNAL(clicked(bool)), this, SLOT(nextPage()));
     connect(page->backButton, SIGNAL(clicked(bool)), this, SLOT(previousPage()));
+    page->installEventFilter(this);
 }
 
 void TutorialWizard::start()
@@ -100,6 +102,20 @@ void TutorialWizard::finishTutorial()
     leaveCurrentPage();
     // Last statement: the receiver may delete this wizard.
     emit finished();
+}
+
+bool TutorialWizard::eventFilter(QObject* watched, QEvent* event)
+{
+    // The wizard's own close() of a page sends its close event directly; one
+    // that comes through the window system is the window manager's. The page
+    // is still visible here (Qt hides it once the event is accepted), so
+    // finishing takes the outline off its target as Finish would. The wizard
+    // may be gone once finishTutorial() returns: nothing of it is touched after.
+    if (event->type() == QEvent::Close && event->spontaneous() && watched == currentPage()) {
+        finishTutorial();
+        return false;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 QWidget* TutorialWizard::targetWidget(QObject* target) const

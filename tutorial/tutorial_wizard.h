@@ -21,6 +21,11 @@ class TutorialPage;
 //
 // finished() is emitted as the very last thing nextPage() and finishTutorial()
 // do, so a receiver connected directly may delete the wizard right away.
+//
+// Each page is a window of its own, so a window manager may close the page on
+// show by itself (Alt+F4, a window list's Close): the user wants the tutorial
+// gone, and it ends as by Finish instead of leaving the window's controls
+// held with no page to go on from.
 class TutorialWizard : public QObject
 {
     Q_OBJECT
@@ -58,6 +63,9 @@ public slots:
     void nextPage();
     void previousPage();
     void finishTutorial();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* targetWidget(QObject* target) const;

@@ -218,6 +218,60 @@ private slots:
         QVERIFY(qobject_cast<SavePage*>(wizard->currentPage()));
     }
 
+    // A window manager may close the page on show by itself (Alt+F4): on any page that ends the
+    // tutorial as Finish does, and the window's controls are the user's again, so a result is saved.
+    void pageClosedByTheWindowManagerEndsTheTutorial_data()
+    {
+        QTest::addColumn<int>("page");
+        for (int page = 0; page < 6; ++page) QTest::addRow("page %d", page + 1) << page;
+    }
+
+    void pageClosedByTheWindowManagerEndsTheTutorial()
+    {
+        QFETCH(int, page);
+        auto window = makeWindow();
+        QVERIFY(window->openFile(QUrl::fromLocalFile(picture)));
+        const Ui::DeblurUIActions& a = A::actions(*window);
+        a.showTutorialAction->trigger();
+        QPointer<TutorialWizard> wizard = A::wizard(*window);
+        QList<QWidget*> targets;
+        for (const auto& entry : wizard->pageEntries()) {
+            auto* action = qobject_cast<QAction*>(entry.first);
+            targets.append(action ? A::toolBar(*window)->widgetForAction(action) : static_cast<QWidget*>(entry.first));
+        }
+        for (int step = 0; step < page; ++step) wizard->nextPage();
+        TutorialPage* shown = wizard->currentPage();
+        QVERIFY(shown->isVisible() && !targets[page]->styleSheet().isEmpty());
+
+        // Unlike QWidget::close(), this comes through the window system, as the manager's close does.
+        QVERIFY(shown->windowHandle()->close());
+        QVERIFY(wizard.isNull() && !A::tutorialRunning(*window));
+        QVERIFY(visiblePages(*window).isEmpty());
+        for (QWidget* target : targets) QVERIFY2(target->styleSheet().isEmpty(), qPrintable(target->objectName()));
+        ParameterBar* bar = A::bar(*window);
+        QVERIFY(bar->blurStrengthCombo->isEnabled() && bar->denoiseCheck->isEnabled() && bar->deringCheck->isEnabled());
+        QVERIFY(a.openAction->isEnabled() && a.saveAsAction->isEnabled() && a.saveAction->isEnabled());
+        QVERIFY(!a.undoAction->isEnabled());
+
+        a.startAction->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(A::state(*window), WorkState::ResultShown, 60000);
+        QVERIFY(a.saveAsAction->isEnabled() && a.undoAction->isEnabled());
+        const QString saved = files.filePath(QStringLiteral("closed on page %1.png").arg(page + 1));
+        answerFileDialog(saved);
+        a.saveAsAction->trigger();
+        QCOMPARE(A::statusText(*window), QString("Image saved."));
+        QCOMPARE(QImage(saved).size(), QSize(96, 96));
+        const QImage unprocessed = A::input(*window);
+        QVERIFY(A::result(*window) != unprocessed);
+        a.undoAction->trigger();
+        QCOMPARE(A::result(*window), unprocessed);
+
+        // A new tutorial can be had again.
+        a.showTutorialAction->trigger();
+        QVERIFY(A::tutorialRunning(*window));
+        QCOMPARE(visiblePages(*window).size(), 1);
+    }
+
     // A window manager places, maximises, restores and moves the window after the call that asked for
     // it has returned: wherever the window ends up, every page stands at its top-left plus (40, 65).
     void pagesFollowTheWindowWhereverItIsPlaced()
